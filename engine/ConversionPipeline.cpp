@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 #include <optional>
 
 namespace tarvelo {

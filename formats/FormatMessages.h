@@ -19,8 +19,8 @@ inline void reportWriteFailure(UserFeedback& feedback, MessageOwner owner) {
 
 /// Tells the user that `fileName` could not be read; the box has no owner window.
 inline void reportReadFailure(UserFeedback& feedback, const std::string& fileName) {
-    feedback.showMessage(fileName + std::string(ReadFailedSuffix), ErrorCaption,
-                         MessageOwner::None, MessageIcon::Warning);
+    feedback.showMessage(fileName + std::string(ReadFailedSuffix), ErrorCaption, MessageOwner::None,
+                         MessageIcon::Warning);
 }
 
 } // namespace tarvelo

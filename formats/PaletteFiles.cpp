@@ -43,7 +43,8 @@ std::array<std::uint8_t, 32> paletteBytes(const std::array<PaletteEntry, 16>& pa
     for (std::size_t i = 0; i < palette.size(); ++i) {
         // The MSX palette register pair: 0RRR0BBB, then 00000GGG.
         const PaletteEntry& entry = palette[i];
-        bytes[2 * i] = static_cast<std::uint8_t>((levelBits(entry.red) << 4) | levelBits(entry.blue));
+        bytes[2 * i] =
+            static_cast<std::uint8_t>((levelBits(entry.red) << 4) | levelBits(entry.blue));
         bytes[2 * i + 1] = levelBits(entry.green);
     }
     return bytes;

@@ -86,7 +86,8 @@ bool dataCovers(std::span<const std::uint8_t> data, std::int32_t bytesPerLine, s
     if (bytesPerLine < 0 || lines < 0) {
         return false;
     }
-    const std::uint64_t needed = static_cast<std::uint64_t>(bytesPerLine) * static_cast<std::uint64_t>(lines);
+    const std::uint64_t needed =
+        static_cast<std::uint64_t>(bytesPerLine) * static_cast<std::uint64_t>(lines);
     return needed <= data.size();
 }
 
@@ -120,8 +121,10 @@ std::vector<std::uint8_t> buildScreenFile(const ScreenJob& job, const Pass& pass
     contents.reserve(HeaderSize + (joined ? *table + PaletteBytesSize : pictureBytes));
     for (std::size_t line = 0; line < job.linesPerFile; ++line) {
         const std::size_t sourceLine = pass.firstLine + line * pass.lineStep;
-        const auto first = job.data.begin() + static_cast<std::ptrdiff_t>(sourceLine * job.bytesPerLine);
-        contents.insert(contents.end(), first, first + static_cast<std::ptrdiff_t>(job.bytesPerLine));
+        const auto first =
+            job.data.begin() + static_cast<std::ptrdiff_t>(sourceLine * job.bytesPerLine);
+        contents.insert(contents.end(), first,
+                        first + static_cast<std::ptrdiff_t>(job.bytesPerLine));
     }
     if (joined) {
         // Zero filler up to the palette table, then the palette at its place in video memory.
@@ -142,8 +145,8 @@ void offerPaletteFile(const ScreenJob& job) {
     }
     const std::uint32_t output = job.settings.paletteOutput;
     if (output == PaletteGraphSaurusFile) {
-        const std::optional<std::string> name =
-            job.feedback.askSaveFileName(job.owner, "名前を付けて保存(*.PL?形式)", graphSaurusFilters());
+        const std::optional<std::string> name = job.feedback.askSaveFileName(
+            job.owner, "名前を付けて保存(*.PL?形式)", graphSaurusFilters());
         if (name) {
             writeGraphSaurusPalette(job.owner, *name, job.settings, job.feedback);
         }
@@ -203,7 +206,8 @@ std::string makeAutoFileName(const std::string& sourcePath, std::uint32_t screen
     const std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
     const std::size_t stemStart = sourcePath.find_first_not_of('.', nameStart);
     const std::size_t dot = sourcePath.rfind('.');
-    const bool hasExtension = stemStart != std::string::npos && dot != std::string::npos && dot > stemStart;
+    const bool hasExtension =
+        stemStart != std::string::npos && dot != std::string::npos && dot > stemStart;
     return (hasExtension ? sourcePath.substr(0, dot) : sourcePath) + extension;
 }
 
@@ -217,8 +221,13 @@ void writeScreenFiles(MessageOwner owner, const std::string& sourcePath,
     }
     const bool interlaced = settings.interlace != 0;
     const auto lineCount = static_cast<std::size_t>(lines);
-    const ScreenJob job{owner, sourcePath, data, static_cast<std::size_t>(bytesPerLine),
-                        interlaced ? lineCount / 2 : lineCount, settings, feedback};
+    const ScreenJob job{.owner = owner,
+                        .sourcePath = sourcePath,
+                        .data = data,
+                        .bytesPerLine = static_cast<std::size_t>(bytesPerLine),
+                        .linesPerFile = interlaced ? lineCount / 2 : lineCount,
+                        .settings = settings,
+                        .feedback = feedback};
     if (!interlaced) {
         writePass(job, {0, 1, ScreenFileVariant::Single, "名前を付けて保存"});
         return;

@@ -23,7 +23,8 @@ using testing::TemporaryFolder;
 std::array<PaletteEntry, 16> distinctPalette() {
     std::array<PaletteEntry, 16> palette{};
     for (std::int32_t i = 0; i < 16; ++i) {
-        palette[static_cast<std::size_t>(i)] = {.green = i % 8, .red = (i + 3) % 8, .blue = (7 - i + 8) % 8};
+        palette[static_cast<std::size_t>(i)] = {
+            .green = i % 8, .red = (i + 3) % 8, .blue = (7 - i + 8) % 8};
     }
     return palette;
 }
@@ -45,7 +46,8 @@ TEST(PaletteBytes, RedBlueThenGreenWithLevelsMasked) {
         {{.green = 8, .red = 8, .blue = 8}, 0x00, 0x00},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "r" << c.entry.red << " g" << c.entry.green << " b" << c.entry.blue);
+        SCOPED_TRACE(::testing::Message()
+                     << "r" << c.entry.red << " g" << c.entry.green << " b" << c.entry.blue);
         std::array<PaletteEntry, 16> palette{};
         palette[9] = c.entry;
         const std::array<std::uint8_t, 32> bytes = paletteBytes(palette);
@@ -172,7 +174,8 @@ TEST(ReadPaletteFile, UnreadableFileIsReportedAndPaletteKept) {
 // Every failure of a palette writer is told to the user, since the new file then does not
 // exist; the earlier file of that name stays as it was and no temporary is left behind.
 TEST(PaletteWriters, FailuresAreReportedAndKeepTheEarlierFile) {
-    using Writer = void (*)(MessageOwner, const std::string&, const ConversionSettings&, UserFeedback&);
+    using Writer =
+        void (*)(MessageOwner, const std::string&, const ConversionSettings&, UserFeedback&);
     const std::pair<const char*, Writer> writers[] = {
         {"graph saurus", writeGraphSaurusPalette},
         {"csv", writeCsvPalette},

@@ -97,7 +97,12 @@ std::optional<std::string> chooseScreenFileName(const ScreenJob& job, const Pass
         return makeAutoFileName(job.sourcePath, job.settings.screenMode, pass.variant,
                                 job.settings.paletteOutput == PaletteJoined);
     }
-    return job.feedback.askSaveFileName(job.owner, pass.title, screenFileFilters());
+    const std::string suggestion =
+        job.sourcePath.empty()
+            ? std::string()
+            : makeAutoFileName(job.sourcePath, job.settings.screenMode, pass.variant,
+                               job.settings.paletteOutput == PaletteJoined);
+    return job.feedback.askSaveFileName(job.owner, pass.title, screenFileFilters(), suggestion);
 }
 
 /// The whole BSAVE file of one pass, byte for byte as written.
@@ -144,15 +149,23 @@ void offerPaletteFile(const ScreenJob& job) {
         return;
     }
     const std::uint32_t output = job.settings.paletteOutput;
+    // Hosts that answer prompts themselves take the picture's name with the palette extension.
+    auto suggestion = [&job](std::string_view extension) {
+        return job.sourcePath.empty() ? std::string()
+                                      : replaceFileExtension(job.sourcePath, extension);
+    };
     if (output == PaletteGraphSaurusFile) {
+        const bool screen7 = job.settings.screenMode == static_cast<std::uint32_t>(ScreenMode::Screen7);
         const std::optional<std::string> name = job.feedback.askSaveFileName(
-            job.owner, "名前を付けて保存(*.PL?形式)", graphSaurusFilters());
+            job.owner, "名前を付けて保存(*.PL?形式)", graphSaurusFilters(),
+            suggestion(screen7 ? ".PL7" : ".PL5"));
         if (name) {
             writeGraphSaurusPalette(job.owner, *name, job.settings, job.feedback);
         }
     } else if (output == PaletteCsvFile) {
         const std::optional<std::string> name =
-            job.feedback.askSaveFileName(job.owner, "名前を付けて保存(CSV形式)", csvFilters());
+            job.feedback.askSaveFileName(job.owner, "名前を付けて保存(CSV形式)", csvFilters(),
+                                         suggestion(".CSV"));
         if (name) {
             writeCsvPalette(job.owner, *name, job.settings, job.feedback);
         }
@@ -200,15 +213,19 @@ std::string makeAutoFileName(const std::string& sourcePath, std::uint32_t screen
         extension[3] = '1';
         break;
     }
+    return replaceFileExtension(sourcePath, extension);
+}
+
+std::string replaceFileExtension(const std::string& path, std::string_view extension) {
     // Only the file name itself has an extension: dots in folder names do not count, and the
     // leading dots of a hidden file's name are part of the name.
-    const std::size_t separator = sourcePath.find_last_of("/\\");
+    const std::size_t separator = path.find_last_of("/\\");
     const std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
-    const std::size_t stemStart = sourcePath.find_first_not_of('.', nameStart);
-    const std::size_t dot = sourcePath.rfind('.');
+    const std::size_t stemStart = path.find_first_not_of('.', nameStart);
+    const std::size_t dot = path.rfind('.');
     const bool hasExtension =
         stemStart != std::string::npos && dot != std::string::npos && dot > stemStart;
-    return (hasExtension ? sourcePath.substr(0, dot) : sourcePath) + extension;
+    return (hasExtension ? path.substr(0, dot) : path) + std::string(extension);
 }
 
 void writeScreenFiles(MessageOwner owner, const std::string& sourcePath,

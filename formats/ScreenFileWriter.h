@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace tarvelo {
 
@@ -22,6 +23,10 @@ enum class ScreenFileVariant : int {
 /// `screenMode` gives the letter 'X'.
 std::string makeAutoFileName(const std::string& sourcePath, std::uint32_t screenMode,
                              ScreenFileVariant variant, bool paletteJoined);
+
+/// `path` with the extension of its file name (not of a folder) replaced by `extension`, or
+/// with `extension` appended when the file name has none.
+std::string replaceFileExtension(const std::string& path, std::string_view extension);
 
 /// Saves an encoded result (`lines` lines of `bytesPerLine` bytes back to back in `data`) as a
 /// BSAVE file, or as an even-line and an odd-line file with `interlace`, named automatically

@@ -396,3 +396,49 @@ TEST(WriteScreenFiles, DataShorterThanClaimedWritesNothing) {
 
 } // namespace
 } // namespace tarvelo
+
+namespace tarvelo {
+namespace {
+
+TEST(WriteScreenFiles, PromptsSuggestTheAutomaticNames) {
+    struct Case {
+        std::uint32_t mode;
+        std::uint32_t paletteOutput;
+        bool interlace;
+        std::vector<std::string> suggestions;
+    };
+    const Case cases[] = {
+        {1, 2, false, {"/p/PIC.SR7", "/p/PIC.PL7"}},
+        {0, 2, false, {"/p/PIC.SR5", "/p/PIC.PL5"}},
+        {0, 3, true, {"/p/PIC.S51", "/p/PIC.CSV", "/p/PIC.S50", "/p/PIC.CSV"}},
+        {4, 1, false, {"/p/PIC.SCC"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.suggestions.front());
+        testing::RecordingFeedback feedback; // every prompt cancelled after the first
+        ConversionSettings settings;
+        settings.screenMode = c.mode;
+        settings.paletteOutput = c.paletteOutput;
+        settings.interlace = c.interlace ? 1 : 0;
+        settings.autoFileName = 0;
+        testing::TemporaryFolder folder;
+        // Answer the screen prompts with files in the folder and cancel the palette prompts.
+        for (std::size_t i = 0; i < c.suggestions.size(); ++i) {
+            const bool screenFile = c.suggestions[i].find(".S") != std::string::npos;
+            feedback.answers.push_back(screenFile ? std::optional(folder.file("F" + std::to_string(i)))
+                                                  : std::nullopt);
+        }
+        const std::int32_t lines = c.interlace ? 424 : 212;
+        const std::vector<std::uint8_t> data(256 * static_cast<std::size_t>(lines));
+        writeScreenFiles(MessageOwner::MainWindow, "/p/PIC.BMP", data, c.mode == 0 ? 128 : 256,
+                         lines, settings, feedback);
+        std::vector<std::string> suggestions;
+        for (const auto& prompt : feedback.prompts) {
+            suggestions.push_back(prompt.suggestedPath);
+        }
+        EXPECT_EQ(suggestions, c.suggestions);
+    }
+}
+
+} // namespace
+} // namespace tarvelo

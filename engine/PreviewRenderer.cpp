@@ -54,7 +54,9 @@ void drawScreen8Row(RowView view) {
 }
 
 /// A 6-bit two's-complement colour difference, -32..31.
-int signedSixBits(int value) { return value > 31 ? value - 64 : value; }
+int signedSixBits(int value) {
+    return value > 31 ? value - 64 : value;
+}
 
 /// A 5-bit YJK channel result clamped to 0..31 and widened to 8 bits, cutting toward zero.
 std::uint32_t fiveBitsTo8(int value) {
@@ -73,8 +75,8 @@ void drawYjkRow(RowView view) {
             const int y = group[dot] >> 3;
             // C++ division cuts toward zero, as both halvings of blue must.
             const int blue = ((5 * y - k) / 2 - j) / 2;
-            const RgbPixel colour = makeRgbPixel(fiveBitsTo8(y + j), fiveBitsTo8(y + k),
-                                                 fiveBitsTo8(blue));
+            const RgbPixel colour =
+                makeRgbPixel(fiveBitsTo8(y + j), fiveBitsTo8(y + k), fiveBitsTo8(blue));
             view.row[p + 2 * dot] = view.row[p + 2 * dot + 1] = colour;
         }
     }

@@ -97,8 +97,8 @@ std::vector<Window> makeWindows(double size, double count, std::int32_t destinat
             taps.push_back({static_cast<std::int32_t>(index), weight});
             window.weightSum = static_cast<float>(static_cast<double>(window.weightSum) + weight);
         }
-        window.repeatsPrevious = d > 0 && sameTaps(windows[static_cast<std::size_t>(d) - 1],
-                                                   window, taps);
+        window.repeatsPrevious =
+            d > 0 && sameTaps(windows[static_cast<std::size_t>(d) - 1], window, taps);
     }
     return windows;
 }
@@ -113,8 +113,7 @@ struct ScaleWindows {
     std::vector<Window> lines;
 };
 
-ScaleWindows makeScaleWindows(std::int32_t sw, std::int32_t sh, std::int32_t dw,
-                              std::int32_t dh) {
+ScaleWindows makeScaleWindows(std::int32_t sw, std::int32_t sh, std::int32_t dw, std::int32_t dh) {
     ScaleWindows result;
     // Neighbouring windows share their edge dot, so the taps number about sw + dw.
     result.columnTaps.reserve(static_cast<std::size_t>(sw) + 2 * static_cast<std::size_t>(dw));
@@ -201,8 +200,8 @@ void scaleLine(LineSums& lineSums, const ScaleWindows& windows, const Window& li
             continue;
         }
         // Every line of the window has the same column weight sum; the product is in double.
-        const double totalWeight = static_cast<double>(windows.columns[j].weightSum) *
-                                   static_cast<double>(line.weightSum);
+        const double totalWeight =
+            static_cast<double>(windows.columns[j].weightSum) * static_cast<double>(line.weightSum);
         const ChannelSums& sums = windowSums[j];
         to[j] = makeRgbPixel(channelOf(sums[0], totalWeight), channelOf(sums[1], totalWeight),
                              channelOf(sums[2], totalWeight)) &

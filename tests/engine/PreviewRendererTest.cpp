@@ -209,8 +209,8 @@ TEST(RenderPreview, Screen8BytesDecodeToTheKnownColours) {
         RgbPixel colour;
     };
     const Case cases[] = {
-        {0x1C, makeRgbPixel(255, 0, 0)},  {0xE0, makeRgbPixel(0, 255, 0)},
-        {0x03, makeRgbPixel(0, 0, 255)},  {0x49, makeRgbPixel(72, 72, 85)},
+        {0x1C, makeRgbPixel(255, 0, 0)},     {0xE0, makeRgbPixel(0, 255, 0)},
+        {0x03, makeRgbPixel(0, 0, 255)},     {0x49, makeRgbPixel(72, 72, 85)},
         {0xFF, makeRgbPixel(255, 255, 255)}, {0x00, makeRgbPixel(0, 0, 0)},
     };
     for (const Case& c : cases) {
@@ -263,9 +263,8 @@ TEST(RenderPreview, ShortBuffersAndUnknownModesDrawNothing) {
     const std::vector<std::uint8_t> longer(256 * 424 + 7, 0x1C);
     Surface surface = freshSurface();
     renderPreview(longer, surface, settingsFor(2, false));
-    EXPECT_TRUE(std::all_of(surface.begin(), surface.end(), [](RgbPixel pixel) {
-        return pixel == makeRgbPixel(255, 0, 0);
-    }));
+    EXPECT_TRUE(std::all_of(surface.begin(), surface.end(),
+                            [](RgbPixel pixel) { return pixel == makeRgbPixel(255, 0, 0); }));
 }
 
 } // namespace

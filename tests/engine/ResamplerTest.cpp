@@ -19,9 +19,9 @@ struct Picture {
     std::vector<RgbPixel> dots;
 
     Picture(int w, int h, RgbPixel fill = 0)
-        : width(w), height(h), dots(static_cast<std::size_t>(std::max(w, 0)) *
-                                        static_cast<std::size_t>(std::max(h, 0)),
-                                    fill) {}
+        : width(w), height(h),
+          dots(static_cast<std::size_t>(std::max(w, 0)) * static_cast<std::size_t>(std::max(h, 0)),
+               fill) {}
     RgbPixel at(int x, int y) const { return dots[static_cast<std::size_t>(y) * width + x]; }
     RgbPixel& at(int x, int y) { return dots[static_cast<std::size_t>(y) * width + x]; }
 };
@@ -34,7 +34,9 @@ Picture randomPicture(int w, int h, std::mt19937& random) {
     return picture;
 }
 
-RgbPixel grey(std::uint32_t v) { return makeRgbPixel(v, v, v); }
+RgbPixel grey(std::uint32_t v) {
+    return makeRgbPixel(v, v, v);
+}
 
 using ResampleFunction = bool (*)(std::span<const RgbPixel>, std::int32_t, std::int32_t,
                                   std::span<RgbPixel>, std::int32_t, std::int32_t,
@@ -98,8 +100,11 @@ TEST(ResampleCrop, CopiesTheTopLeftAndLeavesTheRestBlack) {
     struct Case {
         int sw, sh, dw, dh;
     };
-    const Case cases[] = {{300, 100, 256, 212}, {100, 300, 256, 212}, {256, 212, 256, 212},
-                          {512, 424, 512, 424}, {1, 1, 4, 3}};
+    const Case cases[] = {{300, 100, 256, 212},
+                          {100, 300, 256, 212},
+                          {256, 212, 256, 212},
+                          {512, 424, 512, 424},
+                          {1, 1, 4, 3}};
     std::mt19937 random(11);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.sw) + " x " + std::to_string(c.sh));
@@ -131,9 +136,9 @@ TEST(ResampleHalfWidth, AveragesPairsRoundingDown) {
             for (int x = 0; x < c.dw && 2 * x + 1 < c.sw; ++x) {
                 const RgbPixel a = source.at(2 * x, y);
                 const RgbPixel b = source.at(2 * x + 1, y);
-                expected.at(x, y) = makeRgbPixel((redOf(a) + redOf(b)) >> 1,
-                                                 (greenOf(a) + greenOf(b)) >> 1,
-                                                 (blueOf(a) + blueOf(b)) >> 1);
+                expected.at(x, y) =
+                    makeRgbPixel((redOf(a) + redOf(b)) >> 1, (greenOf(a) + greenOf(b)) >> 1,
+                                 (blueOf(a) + blueOf(b)) >> 1);
             }
         }
         expectSamePicture(run(resampleHalfWidth, source, c.dw, c.dh), expected);
@@ -163,7 +168,8 @@ RgbPixel referenceScaledDot(const Picture& source, int dw, int dh, int j, int i)
     float sx = 0.0f;
     float sy = 0.0f;
     for (int y = y0; y <= y1; ++y) {
-        const float wy = m == 1 ? 1.0f : static_cast<float>(1.0 - std::fabs(2.0 * (y - y0) / m - 1.0));
+        const float wy =
+            m == 1 ? 1.0f : static_cast<float>(1.0 - std::fabs(2.0 * (y - y0) / m - 1.0));
         double line[3] = {0, 0, 0};
         sx = 0.0f;
         for (int x = x0; x <= x1; ++x) {
@@ -189,7 +195,8 @@ Picture referenceScale(const Picture& source, int dw, int dh, std::uint32_t colo
     Picture result(dw, dh);
     for (int i = 0; i < dh; ++i) {
         for (int j = 0; j < dw; ++j) {
-            result.at(j, i) = referenceScaledDot(source, dw, dh, j, i) & precisionMask(colorPrecision);
+            result.at(j, i) =
+                referenceScaledDot(source, dw, dh, j, i) & precisionMask(colorPrecision);
         }
     }
     return result;
@@ -198,8 +205,8 @@ Picture referenceScale(const Picture& source, int dw, int dh, std::uint32_t colo
 TEST(ResampleScale, MatchesThePlainComputationOnRandomPictures) {
     std::mt19937 random(2024);
     // Narrow sources stretched wide, where neighbouring columns read the same dots.
-    for (const auto& [sw, sh, dw, dh] : {std::array{1, 7, 9, 3}, std::array{3, 5, 20, 4},
-                                         std::array{2, 30, 17, 30}}) {
+    for (const auto& [sw, sh, dw, dh] :
+         {std::array{1, 7, 9, 3}, std::array{3, 5, 20, 4}, std::array{2, 30, 17, 30}}) {
         const Picture source = randomPicture(sw, sh, random);
         expectSamePicture(run(resampleScale, source, dw, dh), referenceScale(source, dw, dh, 0));
     }
@@ -210,8 +217,8 @@ TEST(ResampleScale, MatchesThePlainComputationOnRandomPictures) {
             continue; // the equal-size copy has a test of its own
         }
         const auto precision = static_cast<std::uint32_t>(random() % 5);
-        SCOPED_TRACE(std::to_string(sw) + " x " + std::to_string(sh) + " to " +
-                     std::to_string(dw) + " x " + std::to_string(dh));
+        SCOPED_TRACE(std::to_string(sw) + " x " + std::to_string(sh) + " to " + std::to_string(dw) +
+                     " x " + std::to_string(dh));
         const Picture source = randomPicture(sw, sh, random);
         expectSamePicture(run(resampleScale, source, dw, dh, precision),
                           referenceScale(source, dw, dh, precision));
@@ -233,7 +240,8 @@ TEST(ResampleScale, UniformPicturesGiveTheKnownValues) {
         std::uint32_t expected;
     };
     const Case cases[] = {
-        {512, 424, 256, 212, 100, 99}, {512, 424, 256, 212, 255, 254},
+        {512, 424, 256, 212, 100, 99},
+        {512, 424, 256, 212, 255, 254},
         {512, 424, 256, 212, 0, 0},
         // Five lines per window (weights 0, 0.4, 0.8, 0.8, 0.4): the line weight sum must be
         // rounded to single precision after every addition, and W formed in double.
@@ -241,14 +249,15 @@ TEST(ResampleScale, UniformPicturesGiveTheKnownValues) {
         // Six lines per window: 99 only with the line weight sum kept in single precision.
         {4, 24, 4, 4, 100, 99},
         // Enlarging keeps the value.
-        {128, 106, 256, 212, 100, 100}, {128, 106, 256, 212, 255, 255},
-        {128, 106, 256, 212, 1, 1}, {1, 1, 256, 212, 77, 77},
+        {128, 106, 256, 212, 100, 100},
+        {128, 106, 256, 212, 255, 255},
+        {128, 106, 256, 212, 1, 1},
+        {1, 1, 256, 212, 77, 77},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.sw) + " x " + std::to_string(c.sh) + " value " +
                      std::to_string(c.value));
-        const Picture result =
-            run(resampleScale, Picture(c.sw, c.sh, grey(c.value)), c.dw, c.dh);
+        const Picture result = run(resampleScale, Picture(c.sw, c.sh, grey(c.value)), c.dw, c.dh);
         EXPECT_EQ(valuesOf(result), std::set<RgbPixel>{grey(c.expected)});
     }
 }
@@ -357,8 +366,8 @@ TEST(Resamplers, ReportProgressBeforeEachLineAndStopWhenAsked) {
         int calls = 0;
         const ProgressCallback stopping = [&calls](std::int32_t) { return ++calls < 2; };
         Picture destination(c.dw, c.dh);
-        EXPECT_FALSE(c.function(source.dots, c.sw, c.sh, destination.dots, c.dw, c.dh, stopping,
-                                0));
+        EXPECT_FALSE(
+            c.function(source.dots, c.sw, c.sh, destination.dots, c.dw, c.dh, stopping, 0));
         EXPECT_EQ(calls, 2);
         EXPECT_NE(destination.at(0, 0), 0u);
         EXPECT_EQ(destination.at(0, 1), 0u);
@@ -370,7 +379,7 @@ TEST(Resamplers, EmptyPicturesLeaveTheDestinationBlack) {
         int sw, sh, dw, dh;
     };
     const Case cases[] = {{0, 10, 4, 4}, {10, 0, 4, 4}, {0, 0, 4, 4}, {-3, 5, 4, 4},
-                          {5, -3, 4, 4}, {0, 0, 0, 0}, {6, 6, 0, 4}, {6, 6, 4, 0}};
+                          {5, -3, 4, 4}, {0, 0, 0, 0},  {6, 6, 0, 4}, {6, 6, 4, 0}};
     for (const NamedResampler& resampler : AllResamplers) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(resampler.name) + " " + std::to_string(c.sw) + " x " +

@@ -174,12 +174,11 @@ std::optional<DibLayout> locateParts(std::span<const std::uint8_t> block, const 
     }
     // A BMP file may leave a gap before its rows; its header's offset is trusted only where it
     // cannot make the rows overlap the table or start past the data.
-    const bool offsetUsable =
-        rowsOffset && *rowsOffset >= *tableEnd && *rowsOffset < block.size();
+    const bool offsetUsable = rowsOffset && *rowsOffset >= *tableEnd && *rowsOffset < block.size();
     layout.rowsStart = offsetUsable ? *rowsOffset : *tableEnd;
     // Every row fills whole 4-byte words.
-    const std::uint64_t rowBits = std::uint64_t{static_cast<std::uint32_t>(header.width)} *
-                                  header.bitCount;
+    const std::uint64_t rowBits =
+        std::uint64_t{static_cast<std::uint32_t>(header.width)} * header.bitCount;
     const std::uint64_t stride = (rowBits + 31) / 32 * 4;
     const std::uint64_t rowsSize = stride * static_cast<std::uint32_t>(header.height);
     if (rowsSize > block.size() - layout.rowsStart) {
@@ -192,9 +191,11 @@ std::optional<DibLayout> locateParts(std::span<const std::uint8_t> block, const 
 unsigned indexAt(std::span<const std::uint8_t> row, std::size_t x, unsigned bitCount) {
     switch (bitCount) {
     case 1:
-        return (row[x / 8] >> (7 - x % 8)) & 1u; // most significant bit is the leftmost dot
+        // The most significant bit is the leftmost dot.
+        return (unsigned{row[x / 8]} >> (7 - x % 8)) & 1u;
     case 4:
-        return (row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 15u; // high half is the left dot
+        // The high half is the left dot.
+        return (unsigned{row[x / 2]} >> (x % 2 == 0 ? 4u : 0u)) & 15u;
     default:
         return row[x];
     }

@@ -20,7 +20,9 @@ constexpr std::size_t PixelOffsetField = 10;
 // itself; refusing it also keeps a huge file from being read into memory.
 constexpr std::uint64_t MaxBlockSize = 0xFFFFFFFFu;
 
-bool validIndex(int index) { return index >= 0 && index < SourcePictureStore::SlotCount; }
+bool validIndex(int index) {
+    return index >= 0 && index < SourcePictureStore::SlotCount;
+}
 
 /// Folders and devices are not pictures; opening them would "succeed" on some systems.
 bool isPlainFile(const std::string& path) {

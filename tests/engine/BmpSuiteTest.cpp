@@ -67,9 +67,8 @@ TEST(BmpSuite, EveryFileIsDecodedOrRefusedAsExpected) {
             const std::optional<Picture> picture = loadAndDecode(name);
             EXPECT_EQ(picture.has_value(), !RefusedFiles.contains(name));
             if (picture) {
-                EXPECT_EQ(picture->pixels.size(),
-                          static_cast<std::size_t>(picture->width) *
-                              static_cast<std::size_t>(picture->height));
+                EXPECT_EQ(picture->pixels.size(), static_cast<std::size_t>(picture->width) *
+                                                      static_cast<std::size_t>(picture->height));
             }
         }
     }
@@ -134,7 +133,8 @@ RgbPixel dotFromFile(const Bytes& file, int x, int y) {
     const std::uint32_t height = fileLe(file, 22, 4);
     const std::uint32_t bits = fileLe(file, 28, 2);
     const std::size_t rowBytes = (width * bits + 31) / 32 * 4;
-    const std::size_t row = fileLe(file, 10, 4) + (height - 1 - static_cast<std::uint32_t>(y)) * rowBytes;
+    const std::size_t row =
+        fileLe(file, 10, 4) + (height - 1 - static_cast<std::uint32_t>(y)) * rowBytes;
     const std::size_t bitAt = static_cast<std::size_t>(x) * bits;
     const std::size_t at = row + bitAt / 8;
     if (bits == 24 || bits == 32) {

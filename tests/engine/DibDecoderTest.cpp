@@ -61,7 +61,9 @@ void appendColours(Bytes& out, const std::vector<RgbPixel>& colours) {
     }
 }
 
-void append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+void append(Bytes& out, const Bytes& more) {
+    out.insert(out.end(), more.begin(), more.end());
+}
 
 RgbPixel colourNumber(int k) {
     return makeRgbPixel(static_cast<std::uint32_t>(10 + k), static_cast<std::uint32_t>(100 + k),
@@ -80,15 +82,14 @@ TEST(DibDecoder, RowsFillWholeWords) {
         std::uint8_t ones;
     };
     const Case cases[] = {
-        {1, 1, 4, 1, 0xFF},   {1, 33, 8, 5, 0xFF},   {4, 9, 8, 5, 0x11},
-        {8, 5, 8, 5, 0x01},   {16, 3, 8, 6, 0xFF},   {24, 1, 4, 3, 0xFF},
-        {24, 5, 16, 15, 0xFF}, {32, 3, 12, 12, 0xFF},
+        {1, 1, 4, 1, 0xFF},  {1, 33, 8, 5, 0xFF}, {4, 9, 8, 5, 0x11},    {8, 5, 8, 5, 0x01},
+        {16, 3, 8, 6, 0xFF}, {24, 1, 4, 3, 0xFF}, {24, 5, 16, 15, 0xFF}, {32, 3, 12, 12, 0xFF},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("bits " + std::to_string(c.bits) + " width " + std::to_string(c.width));
         const bool indexed = c.bits <= 8;
-        Bytes block = dibHeader({.width = c.width, .height = 2, .bits = c.bits,
-                                 .colourCount = indexed ? 2u : 0u});
+        Bytes block = dibHeader(
+            {.width = c.width, .height = 2, .bits = c.bits, .colourCount = indexed ? 2u : 0u});
         if (indexed) {
             appendColours(block, {Black, White});
         }
@@ -118,6 +119,7 @@ TEST(DibDecoder, BitFieldDots) {
     };
     const std::array<std::uint32_t, 3> rgb565 = {0xF800, 0x07E0, 0x001F};
     const std::array<std::uint32_t, 3> rgb444 = {0x0F00, 0x00F0, 0x000F};
+    const std::array<std::uint32_t, 3> noGreen = {0xF800, 0, 0x001F};
     const std::array<std::uint32_t, 3> rgb888 = {0xFF0000, 0xFF00, 0xFF};
     const std::array<std::uint32_t, 3> bgr888 = {0xFF, 0xFF00, 0xFF0000};
     const std::array<std::uint32_t, 3> rgb111110 = {0xFFE00000, 0x001FFC00, 0x000003FF};
@@ -136,8 +138,7 @@ TEST(DibDecoder, BitFieldDots) {
         {"565 ones", 16, rgb565, 0x0821, {8, 4, 8}}, // 255 / 63 = 4.05
         {"444 ones", 16, rgb444, 0x0111, {17, 17, 17}},
         {"444 top bits", 16, rgb444, 0xF000, {0, 0, 0}},
-        {"zero green mask", 16, std::array<std::uint32_t, 3>{0xF800, 0, 0x001F}, 0xFFFF,
-         {255, 0, 255}},
+        {"zero green mask", 16, noGreen, 0xFFFF, {255, 0, 255}},
         {"32 plain bytes", 32, {}, 0xAB112233, {0x11, 0x22, 0x33}},
         {"32 usual masks", 32, rgb888, 0xAB112233, {0x11, 0x22, 0x33}},
         {"32 swapped masks", 32, bgr888, 0xAB112233, {0x33, 0x22, 0x11}},
@@ -192,8 +193,8 @@ TEST(DibDecoder, MasksOfTheUsualLayoutDecodeLikeNoCompression) {
 TEST(DibDecoder, CompressionThreeMeansNothingBelowSixteenBitsAndForTwentyFour) {
     for (const std::uint16_t bits : {8, 24}) {
         SCOPED_TRACE(bits);
-        Bytes block = dibHeader({.width = 4, .height = 1, .bits = bits,
-                                 .colourCount = bits == 8 ? 2u : 0u});
+        Bytes block =
+            dibHeader({.width = 4, .height = 1, .bits = bits, .colourCount = bits == 8 ? 2u : 0u});
         if (bits == 8) {
             appendColours(block, {colourNumber(0), colourNumber(1)});
         }
@@ -258,8 +259,8 @@ TEST(DibDecoder, TopLineComesFromTheLastRow) {
 
 /// A 3 x 2 picture of 8 bits with a 3-entry table, as `headerSize` lays it out.
 Bytes paletted(std::uint32_t headerSize) {
-    Bytes block = dibHeader({.width = 3, .height = 2, .bits = 8, .headerSize = headerSize,
-                             .colourCount = 3});
+    Bytes block =
+        dibHeader({.width = 3, .height = 2, .bits = 8, .headerSize = headerSize, .colourCount = 3});
     appendColours(block, {colourNumber(0), colourNumber(1), colourNumber(2)});
     append(block, {2, 1, 0, 0xEE, 0, 1, 2, 0xEE}); // bottom line first
     return block;
@@ -276,8 +277,8 @@ TEST(DibDecoder, TableAndMasksFollowTheHeaderSize) {
         EXPECT_EQ(indexed->pixels, PalettedPixels);
 
         // Masks that swap red and blue: read from the wrong place they would not.
-        Bytes masked = dibHeader({.width = 2, .height = 1, .bits = 32, .compression = 3,
-                                  .headerSize = headerSize});
+        Bytes masked = dibHeader(
+            {.width = 2, .height = 1, .bits = 32, .compression = 3, .headerSize = headerSize});
         const std::array<std::uint32_t, 3> masks = {0xFF, 0xFF00, 0xFF0000};
         const bool insideHeader = headerSize >= 52;
         for (std::size_t k = 0; k < 3; ++k) {
@@ -411,8 +412,8 @@ TEST(DibDecoder, EveryTruncatedBlockIsRefused) {
         appendLe32(bitFields16, mask);
     }
     append(bitFields16, Bytes(16, 0x5A));
-    Bytes v5 = dibHeader({.width = 2, .height = 2, .bits = 32, .compression = 3,
-                          .headerSize = 124});
+    Bytes v5 =
+        dibHeader({.width = 2, .height = 2, .bits = 32, .compression = 3, .headerSize = 124});
     append(v5, Bytes(16, 0xA5));
     const std::vector<Bytes> blocks = {paletted(40), paletted(124), bitFields16, v5,
                                        testing::makeDib24(3, 2, std::vector<RgbPixel>(6, White))};
@@ -420,7 +421,8 @@ TEST(DibDecoder, EveryTruncatedBlockIsRefused) {
         SCOPED_TRACE("block " + std::to_string(b));
         ASSERT_TRUE(decodeDib(blocks[b]).has_value());
         for (std::size_t length = 0; length < blocks[b].size(); ++length) {
-            const Bytes cut(blocks[b].begin(), blocks[b].begin() + static_cast<std::ptrdiff_t>(length));
+            const Bytes cut(blocks[b].begin(),
+                            blocks[b].begin() + static_cast<std::ptrdiff_t>(length));
             EXPECT_FALSE(decodeDib(cut).has_value()) << "length " << length;
         }
     }

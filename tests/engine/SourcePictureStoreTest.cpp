@@ -17,9 +17,9 @@ using Bytes = std::vector<std::uint8_t>;
 using testing::RecordingFeedback;
 using testing::TemporaryFolder;
 
-const std::vector<RgbPixel> SmallPicture = {
-    makeRgbPixel(1, 2, 3), makeRgbPixel(4, 5, 6), makeRgbPixel(7, 8, 9),
-    makeRgbPixel(10, 11, 12), makeRgbPixel(13, 14, 15), makeRgbPixel(16, 17, 18)};
+const std::vector<RgbPixel> SmallPicture = {makeRgbPixel(1, 2, 3),    makeRgbPixel(4, 5, 6),
+                                            makeRgbPixel(7, 8, 9),    makeRgbPixel(10, 11, 12),
+                                            makeRgbPixel(13, 14, 15), makeRgbPixel(16, 17, 18)};
 
 class SourcePictureStoreTest : public ::testing::Test {
 protected:

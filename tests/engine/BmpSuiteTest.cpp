@@ -211,5 +211,21 @@ TEST(BmpSuite, RowsAfterAGapNeedTheFileHeadersOffset) {
     EXPECT_NE(withoutOffset->pixels, plain->pixels);
 }
 
+TEST(BmpSuite, TrueColourRowsFollowTheirColourTableWithoutAFileHeader) {
+    // As a clipboard block carries them: no file header tells where the rows start.
+    for (const char* name : {"g/rgb24pal.bmp", "g/rgb16-565pal.bmp", "q/rgb24largepal.bmp"}) {
+        SCOPED_TRACE(name);
+        SourcePictureStore store;
+        testing::RecordingFeedback feedback;
+        const int index = store.loadBmpFile(suitePath(name), feedback);
+        ASSERT_GE(index, 0);
+        const SourcePictureSlot& slot = store.slot(index);
+        const std::optional<Picture> withOffset = decodeDib(slot.dibBlock, slot.rowsOffset);
+        const std::optional<Picture> withoutOffset = decodeDib(slot.dibBlock);
+        ASSERT_TRUE(withOffset.has_value() && withoutOffset.has_value());
+        expectSamePicture(*withoutOffset, *withOffset);
+    }
+}
+
 } // namespace
 } // namespace tarvelo

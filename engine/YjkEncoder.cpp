@@ -17,8 +17,8 @@ namespace {
 
 /// How a YJK mode keeps Y in the high bits of a dot's byte.
 struct YBits {
-    int rounding = 0;      // added before masking, so that Y is rounded rather than cut
-    int mask = 0;          // the Y bits of the byte
+    int rounding = 0;       // added before masking, so that Y is rounded rather than cut
+    int mask = 0;           // the Y bits of the byte
     int zeroSubstitute = 0; // written instead of a byte that comes out 0 (with `zeroMode`)
 };
 
@@ -96,8 +96,9 @@ std::size_t dotIndex(const YjkJob& job, std::int32_t y, std::int32_t x) {
            static_cast<std::size_t>(x);
 }
 
-int quantiseY(const YBits& bits, int y) {
-    return std::min(y + bits.rounding, 255) & bits.mask;
+/// The Y bits stored for a luminance 0..255: rounded to the mode's steps, held at 255.
+int quantiseY(const YBits& bits, int luminance) {
+    return std::min(luminance + bits.rounding, 255) & bits.mask;
 }
 
 bool keepGoingAt(const ProgressCallback& progress, std::int32_t y, std::int32_t lines) {
@@ -275,7 +276,9 @@ bool encodeYjk(std::span<const RgbPixel> picture, std::int32_t width, std::int32
                std::span<std::uint8_t> output, const ConversionSettings& settings,
                const ProgressCallback& progress) {
     const std::optional<YBits> bits = yBitsFor(settings);
-    if (width < 0 || lines < 0 || !bits || settings.naturalImageAlgorithm > 4) {
+    // The last group of a line reaches four columns past its start; keep that within int.
+    const bool widthFits = width >= 0 && width <= std::numeric_limits<std::int32_t>::max() - 8;
+    if (!widthFits || lines < 0 || !bits || settings.naturalImageAlgorithm > 4) {
         return false;
     }
     const std::size_t dots = static_cast<std::size_t>(width) * static_cast<std::size_t>(lines);

@@ -15,10 +15,11 @@ namespace tarvelo {
 /// by 4 cuts short repeats the line's last dot for its missing ones; only width x lines bytes
 /// are ever written. With error diffusion the Y bits are written in a second pass, and the
 /// progress callback (may be empty) runs from 0 twice.
-/// Returns false, writing nothing, when width or lines is negative, `picture` or `output` holds
-/// fewer than width x lines values, `screenMode` is not a YJK mode, `naturalImageAlgorithm` is
-/// above 4 or a working buffer cannot be obtained; returns false when the callback asked to
-/// stop, the lines done so far staying in `output`. An empty picture gives true.
+/// Returns false, writing nothing, when width or lines is negative (or width above 2^31 - 9),
+/// `picture` or `output` holds fewer than width x lines values, `screenMode` is not a YJK mode,
+/// `naturalImageAlgorithm` is above 4 or a working buffer cannot be obtained; returns false
+/// when the callback asked to stop, the lines done so far staying in `output`. An empty
+/// picture gives true.
 bool encodeYjk(std::span<const RgbPixel> picture, std::int32_t width, std::int32_t lines,
                std::span<std::uint8_t> output, const ConversionSettings& settings,
                const ProgressCallback& progress);

@@ -58,6 +58,31 @@ Wide referenceY(std::uint32_t algorithm, const std::array<Wide, 3>& c, Wide j, W
     }
 }
 
+// Y of every dot quantised in picture order; the rounding error goes on to the right and below.
+void referenceSecondPass(Bytes& out, std::vector<Wide>& laterY, int width, int lines,
+                         Wide rounding, Wide mask, Wide substitute, Wide scale, Wide cut) {
+    const auto W = static_cast<std::size_t>(width);
+    for (int y = 0; y < lines; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const auto n = static_cast<std::size_t>(y * width + x);
+            const Wide v = clampWide(laterY[n], 0, 255);
+            const Wide q = std::min<Wide>(v + rounding, 255) & mask;
+            const Wide b = out[n] | q;
+            out[n] = static_cast<std::uint8_t>(b == 0 ? substitute : b);
+            Wide e = (v - q) * scale / 1024;
+            if (e < cut && -e < cut) {
+                e = 0;
+            }
+            if (x + 1 < width) {
+                laterY[n + 1] = clampWide(laterY[n + 1] + e, -32768, 32767);
+            }
+            if (y + 1 < lines) {
+                laterY[n + W] = clampWide(laterY[n + W] + e, -32768, 32767);
+            }
+        }
+    }
+}
+
 Bytes referenceEncode(const std::vector<RgbPixel>& picture, int width, int lines,
                       const ConversionSettings& s) {
     const bool twelve = s.screenMode == 4;
@@ -152,27 +177,8 @@ Bytes referenceEncode(const std::vector<RgbPixel>& picture, int width, int lines
             }
         }
     }
-    if (scale == 0) {
-        return out;
-    }
-    for (int y = 0; y < lines; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const auto n = static_cast<std::size_t>(y * width + x);
-            const Wide v = clampWide(laterY[n], 0, 255);
-            const Wide q = std::min<Wide>(v + rounding, 255) & mask;
-            const Wide b = out[n] | q;
-            out[n] = static_cast<std::uint8_t>(b == 0 ? substitute : b);
-            Wide e = (v - q) * scale / 1024;
-            if (e < cut && -e < cut) {
-                e = 0;
-            }
-            if (x + 1 < width) {
-                laterY[n + 1] = clampWide(laterY[n + 1] + e, -32768, 32767);
-            }
-            if (y + 1 < lines) {
-                laterY[n + W] = clampWide(laterY[n + W] + e, -32768, 32767);
-            }
-        }
+    if (scale != 0) {
+        referenceSecondPass(out, laterY, width, lines, rounding, mask, substitute, scale, cut);
     }
     return out;
 }

@@ -122,6 +122,29 @@ TEST(SelectAutomaticColours, WorkedExamplesOfBothModes) {
     }
 }
 
+TEST(SelectAutomaticColours, EqualFrequenciesKeepFixedThenBinOrderInLongLists) {
+    // Forty colours of one dot each, given in descending bin order, and one fixed colour: the
+    // most frequent selection takes the fixed colour, then the fifteen lowest bins in order.
+    const int levels[8] = {0, 36, 72, 109, 145, 182, 218, 255};
+    const auto binColour = [&levels](int bin) {
+        return rgb(static_cast<std::uint32_t>(levels[bin / 64]),
+                   static_cast<std::uint32_t>(levels[bin / 8 % 8]),
+                   static_cast<std::uint32_t>(levels[bin % 8]));
+    };
+    std::vector<RgbPixel> picture;
+    for (int i = 39; i >= 0; --i) {
+        picture.push_back(binColour(i * 12 + 1));
+    }
+    std::vector<RgbPixel> colours(16, Grey);
+    colours[0] = White;
+    ASSERT_TRUE(selectAutomaticColours(picture, colours, 1, 16, 1, false, 0));
+    std::vector<RgbPixel> expected = {White};
+    for (int i = 0; i < 15; ++i) {
+        expected.push_back(binColour(i * 12 + 1));
+    }
+    EXPECT_EQ(colours, expected);
+}
+
 TEST(SelectAutomaticColours, RefusesImpossibleCountsAndChangesNothing) {
     struct Case {
         int usable;

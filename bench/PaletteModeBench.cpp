@@ -83,8 +83,8 @@ void encodeFullScreen(benchmark::State& state, std::uint32_t screenMode, bool in
     const std::span<const RgbPixel> colours(job.colours.colours.data(),
                                             static_cast<std::size_t>(job.colours.count));
     for (auto _ : state) {
-        const bool done = encodePaletteMode(job.picture, job.width, job.lines, output,
-                                            job.settings, keepGoing, colours, job.tiles);
+        const bool done = encodePaletteMode(job.picture, job.width, job.lines, output, job.settings,
+                                            keepGoing, colours, job.tiles);
         benchmark::DoNotOptimize(done);
         benchmark::DoNotOptimize(output.data());
     }
@@ -115,7 +115,10 @@ void determinePaletteOnPhoto(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(picture.size()));
 }
-BENCHMARK(determinePaletteOnPhoto)->Arg(0)->Arg(1)->ArgName("colorSelectMode")
+BENCHMARK(determinePaletteOnPhoto)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("colorSelectMode")
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -82,8 +82,8 @@ struct TileBuilder {
 } // namespace
 
 int buildHalfToneTiles(const std::array<PaletteEntry, 16>& palette,
-                       const std::array<std::uint8_t, 16>& paletteEntryMode,
-                       bool entryZeroAllowed, HalfToneTileList& tiles) {
+                       const std::array<std::uint8_t, 16>& paletteEntryMode, bool entryZeroAllowed,
+                       HalfToneTileList& tiles) {
     TileBuilder builder{palette, tiles};
     const int first = entryZeroAllowed ? 0 : 1;
     const auto isUsable = [&](int entry) {

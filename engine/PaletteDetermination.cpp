@@ -128,8 +128,8 @@ std::vector<ColourCount> countColours(std::span<const RgbPixel> picture,
 }
 
 bool selectAutomaticColours(std::span<const RgbPixel> picture, std::span<RgbPixel> paletteColours,
-                            std::uint32_t colorSelectMode, int usable, int fixed,
-                            bool leaveOutZero, RgbPixel zeroColor) {
+                            std::uint32_t colorSelectMode, int usable, int fixed, bool leaveOutZero,
+                            RgbPixel zeroColor) {
     if (usable < 2 || usable > 16 || fixed < 0 || usable <= fixed ||
         paletteColours.size() < static_cast<std::size_t>(usable)) {
         return false;
@@ -182,7 +182,8 @@ bool determinePalette(PaletteColours& out, ConversionSettings& settings,
     int fixed = 0;
     const int usable = collectFixedColours(settings, chosen, fixed);
     if (usable < 2) {
-        showMainWindowError(feedback, "画像を生成できません。\nパレットは２つ以上使用可能にしてください。");
+        showMainWindowError(feedback,
+                            "画像を生成できません。\nパレットは２つ以上使用可能にしてください。");
         return false;
     }
 
@@ -198,8 +199,8 @@ bool determinePalette(PaletteColours& out, ConversionSettings& settings,
             showMainWindowError(feedback, "メモリ不足です。");
             return false;
         }
-        storeAutomaticColours(settings, std::span<const RgbPixel>(chosen).subspan(
-                                            static_cast<std::size_t>(fixed)));
+        storeAutomaticColours(
+            settings, std::span<const RgbPixel>(chosen).subspan(static_cast<std::size_t>(fixed)));
     }
 
     for (std::size_t k = 0; k < 16; ++k) {

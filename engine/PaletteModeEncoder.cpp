@@ -20,7 +20,9 @@ struct Channels {
     int blue = 0;
 };
 
-constexpr int clampTo(int low, int high, int value) { return std::clamp(value, low, high); }
+constexpr int clampTo(int low, int high, int value) {
+    return std::clamp(value, low, high);
+}
 
 // Distances are taken in 64 bits: with a palette that cannot follow the picture the carried error
 // runs up to the 16-bit limits, and three squares of that overflow 32 bits.
@@ -184,8 +186,8 @@ int screen8HalfLevel(const Channels& c, int x, int y) {
 }
 
 Chosen chooseScreen8(const EncoderSetup& setup, const Channels& c, int x, int y) {
-    int value = setup.choice == Choice::Screen8HalfLevel ? screen8HalfLevel(c, x, y)
-                                                         : screen8Direct(c);
+    int value =
+        setup.choice == Choice::Screen8HalfLevel ? screen8HalfLevel(c, x, y) : screen8Direct(c);
     if (value == 0 && setup.skipZero) {
         value = 4; // the darkest red stands in for colour 0
     }
@@ -208,10 +210,9 @@ Chosen choose(const EncoderSetup& setup, std::span<const RgbPixel> colours,
 
 // One channel's share of the error, as carried in a 16-bit row.
 std::int16_t scaledError(const EncoderSetup& setup, int value, int chosen) {
-    const std::int64_t error =
-        std::clamp<std::int64_t>((std::int64_t{value} - chosen) * setup.diffusionScale / 1024,
-                                 std::numeric_limits<std::int16_t>::min(),
-                                 std::numeric_limits<std::int16_t>::max());
+    const std::int64_t error = std::clamp<std::int64_t>(
+        (std::int64_t{value} - chosen) * setup.diffusionScale / 1024,
+        std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
     if ((error < 0 ? -error : error) < setup.cutOff) {
         return 0;
     }

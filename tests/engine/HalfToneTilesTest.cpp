@@ -47,8 +47,12 @@ Built build(const std::vector<UsedEntry>& used, bool entryZeroAllowed) {
     return built;
 }
 
-PaletteEntry red(int level) { return {0, level, 0}; }
-PaletteEntry grey(int level) { return {level, level, level}; }
+PaletteEntry red(int level) {
+    return {0, level, 0};
+}
+PaletteEntry grey(int level) {
+    return {level, level, level};
+}
 
 TEST(HalfToneTiles, KeepsOnlyTheClosestPairOfEachLevelAverage) {
     struct Case {

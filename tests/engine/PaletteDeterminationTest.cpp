@@ -44,7 +44,8 @@ ConversionSettings allEntries(std::uint8_t mode) {
 RgbPixel entryColour(const ConversionSettings& settings, std::size_t k) {
     const PaletteEntry& e = settings.palette[k];
     const int levels[8] = {0, 36, 72, 109, 145, 182, 218, 255};
-    return rgb(static_cast<std::uint32_t>(levels[e.red]), static_cast<std::uint32_t>(levels[e.green]),
+    return rgb(static_cast<std::uint32_t>(levels[e.red]),
+               static_cast<std::uint32_t>(levels[e.green]),
                static_cast<std::uint32_t>(levels[e.blue]));
 }
 
@@ -185,7 +186,7 @@ TEST(DeterminePalette, Screen8HasTheFixedColoursAndYjkNone) {
 TEST(DeterminePalette, FewerThanTwoUsableEntriesIsRefusedWithAMessage) {
     struct Case {
         const char* name;
-        int onlyEntry;   // the one entry left usable, or -1 for none
+        int onlyEntry; // the one entry left usable, or -1 for none
         bool skipZero;
         bool allFixed;
         int secondEntry; // a second entry set to "fixed", or -1

@@ -12,7 +12,9 @@ namespace {
 const int Three[8] = {0, 36, 72, 109, 145, 182, 218, 255};
 const int Two[4] = {0, 85, 170, 255};
 
-int channel(RgbPixel p, int c) { return static_cast<int>((p >> (8 * c)) & 0xFF); }
+int channel(RgbPixel p, int c) {
+    return static_cast<int>((p >> (8 * c)) & 0xFF);
+}
 
 // Row and column of the matrix element each channel uses, before wrapping at 8.
 std::array<std::array<int, 2>, 3> ditherCells(std::uint32_t combine, int x, int y) {

@@ -22,6 +22,7 @@ std::vector<std::uint8_t> referencePaletteEncode(const std::vector<RgbPixel>& pi
 
 /// Empty when the two results agree, else where they first differ: line, dot and both values.
 std::string firstDifference(const std::vector<std::uint8_t>& expected,
-                            const std::vector<std::uint8_t>& actual, int width, bool sixteenColours);
+                            const std::vector<std::uint8_t>& actual, int width,
+                            bool sixteenColours);
 
 } // namespace tarvelo::testing

@@ -2,6 +2,7 @@
 #include "engine/ConversionSettings.h"
 #include "engine/ByteOrder.h"
 #include "support/BmpBuilder.h"
+#include "support/FileFaultGuard.h"
 
 #include <gtest/gtest.h>
 
@@ -142,6 +143,28 @@ TEST(ColourLevels, EightBitValuesGoBackToTheirLevels) {
     EXPECT_EQ(levelOf8Bit(0), 0);
     EXPECT_EQ(screen8Colour(0x1C), makeRgbPixel(255, 0, 0));
     EXPECT_EQ(screen8Colour(0x1F), makeRgbPixel(255, 0, 255));
+}
+
+} // namespace
+} // namespace tarvelo
+
+namespace tarvelo {
+namespace {
+
+TEST(ConversionSettings, FailedSaveIsSilentAndKeepsTheEarlierFile) {
+    for (const testing::FileFaultCase& c : testing::FileFaultCases) {
+        SCOPED_TRACE(c.name);
+        TemporaryFolder folder;
+        const std::string path = folder.file("TARVELO.TVL");
+        testing::writeFile(path, {1, 2, 3});
+        ConversionSettings settings;
+        {
+            testing::FileFaultGuard guard(c.faults);
+            EXPECT_FALSE(saveSettingsFile(settings, path));
+        }
+        EXPECT_EQ(testing::readFile(path), (std::vector<std::uint8_t>{1, 2, 3}));
+        EXPECT_EQ(folder.fileNames(), std::vector<std::string>{"TARVELO.TVL"});
+    }
 }
 
 } // namespace

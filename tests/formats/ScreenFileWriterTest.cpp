@@ -1,6 +1,6 @@
 #include "formats/ScreenFileWriter.h"
 
-#include "FileFaultGuard.h"
+#include "support/FileFaultGuard.h"
 #include "support/BmpBuilder.h"
 #include "support/RecordingFeedback.h"
 

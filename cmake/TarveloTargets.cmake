@@ -4,9 +4,13 @@ if(TARVELO_WERROR)
     list(APPEND TARVELO_WARNINGS -Werror)
 endif()
 
-# tarvelo_library(NAME DIR [DEPENDENCIES...]): a static library of every .cpp in DIR.
+# tarvelo_library(NAME DIR [DEPENDENCIES...]): a static library of every .cpp in DIR but those
+# listed in TARVELO_EXCLUDED_SOURCES (files that belong to another target).
 function(tarvelo_library name dir)
     file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+    foreach(excluded IN LISTS TARVELO_EXCLUDED_SOURCES)
+        list(REMOVE_ITEM sources ${PROJECT_SOURCE_DIR}/${excluded})
+    endforeach()
     if(NOT sources)
         # Headers only so far.
         add_library(${name} INTERFACE)

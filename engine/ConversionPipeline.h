@@ -23,9 +23,9 @@ struct ConversionServices {
     ProgressCallback progress;
     /// Called after a preview was stored so the display can be drawn again. May be empty.
     std::function<void()> redrawMainDisplay;
-    /// Automatic output names are made from this path instead of the source picture's (the
-    /// command line's output folder). Nothing: from the source picture's path.
-    std::optional<std::string> outputNamePath;
+    /// Output files are named from the source picture's file name but placed in this folder
+    /// (the command line's output folder). Nothing: beside the source picture.
+    std::optional<std::string> outputFolder;
 };
 
 /// Converts the picture of source slot `sourceIndex` with `settings` (which receives the

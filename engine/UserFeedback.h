@@ -32,9 +32,12 @@ public:
                              MessageIcon icon = MessageIcon::Warning) = 0;
 
     /// The save-file prompt: returns the chosen path, or nothing when the user cancelled. The
-    /// prompt starts with no name; the platform asks before an existing file is replaced.
+    /// desktop prompt starts with no name and asks before an existing file is replaced.
+    /// `suggestedPath` is the name the writer would make automatically (from the source
+    /// picture's path; empty when it has none), for hosts that answer without asking anyone.
     virtual std::optional<std::string> askSaveFileName(MessageOwner owner, std::string_view title,
-                                                       const std::vector<FileFilter>& filters) = 0;
+                                                       const std::vector<FileFilter>& filters,
+                                                       std::string_view suggestedPath) = 0;
 };
 
 } // namespace tarvelo

@@ -22,6 +22,7 @@ public:
         MessageOwner owner;
         std::string title;
         std::vector<FileFilter> filters;
+        std::string suggestedPath;
     };
 
     std::vector<Message> messages;
@@ -35,8 +36,9 @@ public:
     }
 
     std::optional<std::string> askSaveFileName(MessageOwner owner, std::string_view title,
-                                               const std::vector<FileFilter>& filters) override {
-        prompts.push_back({owner, std::string(title), filters});
+                                               const std::vector<FileFilter>& filters,
+                                               std::string_view suggestedPath) override {
+        prompts.push_back({owner, std::string(title), filters, std::string(suggestedPath)});
         if (answers.empty()) {
             return std::nullopt;
         }

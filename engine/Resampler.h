@@ -13,6 +13,9 @@ namespace tarvelo {
 // i x 100 / dh before each destination line i) and `colorPrecision` (0..4: low bits cleared in
 // every channel of every dot written). Dots a resampler does not reach stay as they were.
 // Each returns false when the callback asked to stop, true otherwise.
+// The spans hold at least sw x sh and dw x dh dots (a shorter span is a programmer error: it is
+// asserted, and never read or written past). A source or destination with a side of 0 or less
+// leaves the destination as it was, without callback calls.
 
 /// The `RgbPixel` mask that clears the low `colorPrecision` bits of each channel.
 std::uint32_t precisionMask(std::uint32_t colorPrecision);

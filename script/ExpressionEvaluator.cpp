@@ -32,11 +32,21 @@ struct OperatorSpelling {
 // Tried in this order, each as a prefix of the upper-cased text: "ANDY" begins with AND, and
 // "3MOD2" needs no blanks around MOD.
 constexpr std::array<OperatorSpelling, 16> Operators = {{
-    {"(", Token::OpenParenthesis}, {")", Token::CloseParenthesis}, {"+", Token::Plus},
-    {"-", Token::Minus},           {"*", Token::Multiply},         {"/", Token::Divide},
-    {"%", Token::Remainder},       {"&", Token::And},              {"|", Token::Or},
-    {"^", Token::ExclusiveOr},     {"~", Token::Complement},       {"MOD", Token::Remainder},
-    {"AND", Token::And},           {"OR", Token::Or},              {"XOR", Token::ExclusiveOr},
+    {"(", Token::OpenParenthesis},
+    {")", Token::CloseParenthesis},
+    {"+", Token::Plus},
+    {"-", Token::Minus},
+    {"*", Token::Multiply},
+    {"/", Token::Divide},
+    {"%", Token::Remainder},
+    {"&", Token::And},
+    {"|", Token::Or},
+    {"^", Token::ExclusiveOr},
+    {"~", Token::Complement},
+    {"MOD", Token::Remainder},
+    {"AND", Token::And},
+    {"OR", Token::Or},
+    {"XOR", Token::ExclusiveOr},
     {"NOT", Token::Complement},
 }};
 
@@ -58,7 +68,9 @@ int digitValue(unsigned char byte) {
     return -1;
 }
 
-bool isDecimalDigit(unsigned char byte) { return byte >= '0' && byte <= '9'; }
+bool isDecimalDigit(unsigned char byte) {
+    return byte >= '0' && byte <= '9';
+}
 
 // Only ASCII letters are folded: a byte of 0x80 or above is never a letter here.
 unsigned char asciiUpper(unsigned char byte) {

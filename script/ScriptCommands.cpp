@@ -37,7 +37,8 @@ const KeywordTable& commandNames() {
     static const KeywordTable table = [] {
         std::vector<ScriptKeyword> names;
         for (std::size_t k = 0; k < Commands.size(); ++k) {
-            names.push_back({Commands[k].english, Commands[k].japanese, static_cast<std::int32_t>(k)});
+            names.push_back(
+                {Commands[k].english, Commands[k].japanese, static_cast<std::int32_t>(k)});
         }
         return KeywordTable(names);
     }();

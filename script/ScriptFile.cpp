@@ -73,7 +73,8 @@ std::optional<std::size_t> validUtf8Length(std::string_view text, bool cutShort)
 }
 
 bool hasNonAsciiByte(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 /// The longest start of a CP932 text within `limit` bytes that does not end inside a
@@ -108,8 +109,11 @@ std::optional<std::string> convertUtf8Script(std::string_view utf8, UserFeedback
         // What comes before the character may already fill the script; the rest is not loaded.
         converted = utf8ToCp932(utf8.substr(0, failedAt));
         if (!converted || converted->size() < ScriptTextLimit) {
-            const auto line = 1 + std::count(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(failedAt), '\n');
-            feedback.showMessage(std::to_string(line) + " 行目の文字は Shift-JIS に変換できません。",
+            const auto line =
+                1 + std::count(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(failedAt),
+                               '\n');
+            feedback.showMessage(std::to_string(line) +
+                                     " 行目の文字は Shift-JIS に変換できません。",
                                  "Error", owner, MessageIcon::Warning);
             return std::nullopt;
         }
@@ -127,7 +131,8 @@ std::optional<ScriptFileText> loadScriptFile(const std::string& path, UserFeedba
         return std::nullopt;
     }
     const bool cutShort = bytes.size() > ReadLimit;
-    std::string_view raw(reinterpret_cast<const char*>(bytes.data()), std::min(bytes.size(), ReadLimit));
+    std::string_view raw(reinterpret_cast<const char*>(bytes.data()),
+                         std::min(bytes.size(), ReadLimit));
     raw = raw.substr(0, raw.find('\0'));
 
     ScriptFileText script;

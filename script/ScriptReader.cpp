@@ -11,7 +11,9 @@ bool isBlank(unsigned char byte) {
     return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r';
 }
 
-bool endsWord(unsigned char byte) { return byte == 0 || isBlank(byte) || byte == ',' || byte == '='; }
+bool endsWord(unsigned char byte) {
+    return byte == 0 || isBlank(byte) || byte == ',' || byte == '=';
+}
 
 } // namespace
 

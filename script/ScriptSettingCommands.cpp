@@ -21,14 +21,17 @@ constexpr std::array<ScriptKeyword, 8> FlagNames = {{
 }};
 
 constexpr std::array<std::uint8_t ConversionSettings::*, 8> FlagFields = {
-    &ConversionSettings::errorDiffusion, &ConversionSettings::interlace,
+    &ConversionSettings::errorDiffusion,  &ConversionSettings::interlace,
     &ConversionSettings::allFixedPalette, &ConversionSettings::resize,
-    &ConversionSettings::autoFileName,   &ConversionSettings::jkRecalc,
-    &ConversionSettings::skipColorZero,  &ConversionSettings::meshTile,
+    &ConversionSettings::autoFileName,    &ConversionSettings::jkRecalc,
+    &ConversionSettings::skipColorZero,   &ConversionSettings::meshTile,
 };
 
 constexpr std::array<ScriptKeyword, 4> FlagValues = {{
-    {"TRUE", "", 1}, {"FALSE", "", 0}, {"ON", "", 1}, {"OFF", "", 0},
+    {"TRUE", "", 1},
+    {"FALSE", "", 0},
+    {"ON", "", 1},
+    {"OFF", "", 0},
 }};
 
 constexpr std::array<ScriptKeyword, 3> EntryModes = {{

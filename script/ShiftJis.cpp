@@ -81,8 +81,8 @@ std::string cp932ToUtf8(std::string_view cp932) {
         // A byte that does not convert: one replacement character for the whole character it
         // opens, so that a bad double-byte character does not leave a stray ASCII byte behind.
         out += ReplacementCharacter;
-        const bool pair = isCp932LeadByte(byteAt(cp932, position)) &&
-                          position + 1 < cp932.size() && isCp932TrailByte(byteAt(cp932, position + 1));
+        const bool pair = isCp932LeadByte(byteAt(cp932, position)) && position + 1 < cp932.size() &&
+                          isCp932TrailByte(byteAt(cp932, position + 1));
         position += pair ? 2 : 1;
     }
     return out;
@@ -101,7 +101,9 @@ std::optional<std::string> utf8ToCp932(std::string_view utf8, std::size_t* faile
     return out;
 }
 
-std::string cp932PathToFileSystem(std::string_view cp932) { return cp932ToUtf8(cp932); }
+std::string cp932PathToFileSystem(std::string_view cp932) {
+    return cp932ToUtf8(cp932);
+}
 
 std::string cp932Literal(std::string_view utf8) {
     std::optional<std::string> converted = utf8ToCp932(utf8);
@@ -126,7 +128,8 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
             index += 2;
             continue;
         }
-        const bool same = isAsciiLetter(left) ? asciiUpper(left) == asciiUpper(right) : left == right;
+        const bool same =
+            isAsciiLetter(left) ? asciiUpper(left) == asciiUpper(right) : left == right;
         if (!same) {
             return false;
         }

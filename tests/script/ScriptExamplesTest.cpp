@@ -15,7 +15,8 @@ using testing::TemporaryFolder;
 using testing::writeFile;
 
 std::string examplePath(const std::string& name) {
-    if (const char* source = std::getenv("TARVELO_SOURCE_DIR"); source != nullptr && *source != '\0') {
+    if (const char* source = std::getenv("TARVELO_SOURCE_DIR");
+        source != nullptr && *source != '\0') {
         return std::string(source) + "/examples/" + name;
     }
     return (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples" /
@@ -99,7 +100,8 @@ TEST_F(ExamplesTest, FixedPaletteForScreen5) {
                                {1, 4, 1}, {6, 2, 5}, {5, 5, 5}, {7, 7, 7}};
     for (std::size_t k = 1; k < 16; ++k) {
         SCOPED_TRACE(k);
-        const PaletteEntry expected{.green = levels[k][1], .red = levels[k][0], .blue = levels[k][2]};
+        const PaletteEntry expected{
+            .green = levels[k][1], .red = levels[k][0], .blue = levels[k][2]};
         EXPECT_EQ(result.settings.palette[k], expected);
         EXPECT_EQ(result.settings.paletteEntryMode[k], EntryFixed);
     }

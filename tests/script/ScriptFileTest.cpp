@@ -17,7 +17,9 @@ using testing::writeFile;
 const std::string Refused = "異常なファイルです。読み込めません。";
 const std::string CannotOpen = "ファイルが開けません。";
 
-std::vector<std::uint8_t> bytesOf(std::string_view text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> bytesOf(std::string_view text) {
+    return {text.begin(), text.end()};
+}
 
 class ScriptFileTest : public ::testing::Test {
 protected:
@@ -55,7 +57,8 @@ TEST_F(ScriptFileTest, ControlCharactersOtherThanTabLfCrRefuseTheFile) {
         const std::optional<ScriptFileText> loaded = loadBytes(text);
         const bool allowed = byte == '\t' || byte == '\n' || byte == '\r';
         EXPECT_EQ(loaded.has_value(), allowed);
-        EXPECT_EQ(feedback.texts(), allowed ? std::vector<std::string>{} : std::vector<std::string>{Refused});
+        EXPECT_EQ(feedback.texts(),
+                  allowed ? std::vector<std::string>{} : std::vector<std::string>{Refused});
     }
     feedback.messages.clear();
     loadBytes("\f");
@@ -66,7 +69,8 @@ TEST_F(ScriptFileTest, ControlCharactersOtherThanTabLfCrRefuseTheFile) {
 }
 
 TEST_F(ScriptFileTest, ANulEndsTheText) {
-    const std::optional<ScriptFileText> loaded = loadBytes(std::string("SCREEN 5\0\f\x01 after", 16));
+    const std::optional<ScriptFileText> loaded =
+        loadBytes(std::string("SCREEN 5\0\f\x01 after", 16));
     ASSERT_TRUE(loaded.has_value());
     EXPECT_EQ(loaded->text, "SCREEN 5");
 }
@@ -80,7 +84,8 @@ TEST_F(ScriptFileTest, OnlyTheFirst29999BytesAreLoaded) {
 }
 
 TEST_F(ScriptFileTest, AFileThatCannotBeOpened) {
-    EXPECT_EQ(loadScriptFile(folder.file("missing.txt"), feedback, MessageOwner::None), std::nullopt);
+    EXPECT_EQ(loadScriptFile(folder.file("missing.txt"), feedback, MessageOwner::None),
+              std::nullopt);
     EXPECT_EQ(loadScriptFile(folder.path(), feedback), std::nullopt);
     ASSERT_EQ(feedback.messages.size(), 2u);
     EXPECT_EQ(feedback.messages[0].text, CannotOpen);
@@ -97,9 +102,11 @@ TEST_F(ScriptFileTest, Utf8FilesAreDetectedConvertedAndSavedBackTheSameWay) {
     };
     const Case cases[] = {
         {"\xEF\xBB\xBFSCREEN 5\n", ScriptFileEncoding::Utf8, true, "SCREEN 5\n"},
-        {"\xEF\xBB\xBF画面モード 5", ScriptFileEncoding::Utf8, true, "\x89\xE6\x96\xCA\x83\x82\x81\x5B\x83\x68 5"},
-        {"; 変換\r\nMSG \"ｱ\"", ScriptFileEncoding::Utf8, false, "; \x95\xCF\x8A\xB7\r\nMSG \"\xB1\""},
-        {"SCREEN 5\n", ScriptFileEncoding::Cp932, false, "SCREEN 5\n"},          // ASCII only
+        {"\xEF\xBB\xBF画面モード 5", ScriptFileEncoding::Utf8, true,
+         "\x89\xE6\x96\xCA\x83\x82\x81\x5B\x83\x68 5"},
+        {"; 変換\r\nMSG \"ｱ\"", ScriptFileEncoding::Utf8, false,
+         "; \x95\xCF\x8A\xB7\r\nMSG \"\xB1\""},
+        {"SCREEN 5\n", ScriptFileEncoding::Cp932, false, "SCREEN 5\n"}, // ASCII only
         {"; \x95\xCF\x8A\xB7", ScriptFileEncoding::Cp932, false, "; \x95\xCF\x8A\xB7"}, // not UTF-8
     };
     for (const Case& c : cases) {
@@ -121,10 +128,10 @@ TEST_F(ScriptFileTest, ACharacterWithoutACp932FormNamesItsLine) {
     EXPECT_EQ(loadBytes("\xEF\xBB\xBF; \xE5\xA4\x89\n\n\n; \xF0\x9F\x98\x80"), std::nullopt);
     // With a byte-order mark, bytes that are not UTF-8 are such characters too.
     EXPECT_EQ(loadBytes("\xEF\xBB\xBF\xFF"), std::nullopt);
-    EXPECT_EQ(feedback.texts(), (std::vector<std::string>{
-                                    "2 行目の文字は Shift-JIS に変換できません。",
-                                    "4 行目の文字は Shift-JIS に変換できません。",
-                                    "1 行目の文字は Shift-JIS に変換できません。"}));
+    EXPECT_EQ(feedback.texts(),
+              (std::vector<std::string>{"2 行目の文字は Shift-JIS に変換できません。",
+                                        "4 行目の文字は Shift-JIS に変換できません。",
+                                        "1 行目の文字は Shift-JIS に変換できません。"}));
     EXPECT_EQ(feedback.messages[0].caption, "Error");
 }
 
@@ -138,9 +145,9 @@ TEST_F(ScriptFileTest, Utf8FilesAreCutAfterConversionBetweenCharacters) {
         std::size_t length;
     };
     const Case cases[] = {
-        {kana, 29998},                  // 29,999 would end inside a character
+        {kana, 29998}, // 29,999 would end inside a character
         {"a" + kana, 29999},
-        {kana + "\xC3\xA9", 29998},     // an unconvertible character beyond the limit is not read
+        {kana + "\xC3\xA9", 29998}, // an unconvertible character beyond the limit is not read
         {std::string(), 0},
     };
     for (const Case& c : cases) {

@@ -16,12 +16,14 @@ TEST(ShiftJis, Cp932ToUtf8) {
         {"SCREEN 5\r\n", "SCREEN 5\r\n"},
         {"\x82\xA0", "あ"},
         {"\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC", "ファイル名"},
-        {"\xD2\xAF\xBE\xB0\xBC\xDE", "ﾒｯｾｰｼﾞ"},              // half-width katakana
-        {"\x95\x5C", "表"},                                  // second byte 0x5C
-        {"C:\\PIC\\A.BMP", "C:\\PIC\\A.BMP"},                // 0x5C stays a backslash in paths
-        {"\x80", Replacement},                               // no character at all
-        {"A\x85\x40" "B", "A" + Replacement + "B"},          // an unassigned pair is one character
-        {"A\x82", "A" + Replacement},                        // a lead byte cut by the end
+        {"\xD2\xAF\xBE\xB0\xBC\xDE", "ﾒｯｾｰｼﾞ"}, // half-width katakana
+        {"\x95\x5C", "表"},                     // second byte 0x5C
+        {"C:\\PIC\\A.BMP", "C:\\PIC\\A.BMP"},   // 0x5C stays a backslash in paths
+        {"\x80", Replacement},                  // no character at all
+        {"A\x85\x40"
+         "B",
+         "A" + Replacement + "B"},    // an unassigned pair is one character
+        {"A\x82", "A" + Replacement}, // a lead byte cut by the end
         {std::string("\xA0\xFD\xFF", 3), Replacement + Replacement + Replacement},
         {std::string("A\0B", 3), std::string("A\0B", 3)},
     };
@@ -33,8 +35,10 @@ TEST(ShiftJis, Cp932ToUtf8) {
 }
 
 TEST(ShiftJis, Utf8ToCp932) {
-    EXPECT_EQ(utf8ToCp932("パレット動作"), std::optional<std::string>("\x83\x70\x83\x8C\x83\x62\x83\x67\x93\xAE\x8D\xEC"));
-    EXPECT_EQ(utf8ToCp932("Ｘずらし"), std::optional<std::string>("\x82\x77\x82\xB8\x82\xE7\x82\xB5"));
+    EXPECT_EQ(utf8ToCp932("パレット動作"),
+              std::optional<std::string>("\x83\x70\x83\x8C\x83\x62\x83\x67\x93\xAE\x8D\xEC"));
+    EXPECT_EQ(utf8ToCp932("Ｘずらし"),
+              std::optional<std::string>("\x82\x77\x82\xB8\x82\xE7\x82\xB5"));
     EXPECT_EQ(utf8ToCp932(""), std::optional<std::string>(""));
 
     struct Failure {
@@ -42,10 +46,10 @@ TEST(ShiftJis, Utf8ToCp932) {
         std::size_t at;
     };
     const Failure failures[] = {
-        {"ab\xC3\xA9", 2},             // é has no CP932 form
-        {"変換\xF0\x9F\x98\x80", 6},   // an emoji
-        {"ok\xFF", 2},                 // not UTF-8
-        {"ok\xE3\x81", 2},             // a character cut by the end
+        {"ab\xC3\xA9", 2},           // é has no CP932 form
+        {"変換\xF0\x9F\x98\x80", 6}, // an emoji
+        {"ok\xFF", 2},               // not UTF-8
+        {"ok\xE3\x81", 2},           // a character cut by the end
     };
     for (const Failure& f : failures) {
         SCOPED_TRACE(f.utf8);
@@ -74,12 +78,12 @@ TEST(ShiftJis, CaseIsIgnoredForAsciiLettersOnly) {
         {"SetFlag", "SETFLAG", true},
         {"SCREEN", "SCREEN5", false},
         {"", "", true},
-        {"@", "`", false},                                          // 0x40 and 0x60 are no letters
+        {"@", "`", false}, // 0x40 and 0x60 are no letters
         {"[", "{", false},
-        {"\x83\x74", "\x83\x54", false},                            // フ and サ
+        {"\x83\x74", "\x83\x54", false}, // フ and サ
         {"\x83\x74\x83\x40", "\x83\x74\x83\x40", true},
-        {"\x82\x61", "\x82\x81", false},                            // Ａ and ａ (full width)
-        {"\xC1", "\xE1", false},                                    // Á and á in Latin-1
+        {"\x82\x61", "\x82\x81", false}, // Ａ and ａ (full width)
+        {"\xC1", "\xE1", false},         // Á and á in Latin-1
         {"A\x83\x74z", "a\x83\x74Z", true},
     };
     for (const Case& c : cases) {

@@ -32,8 +32,10 @@ public:
     int findFreeSourceSlot() const;
 
     /// Loads a BMP file ("BM" magic, at least 54 bytes) into the lowest free slot with one
-    /// reference and returns its index, or -1. Only a file that cannot be opened is reported
-    /// here ("%s を開けません。"); the caller reports every -1 in its own words.
+    /// reference and returns its index, or -1. The block is the file less its 14-byte header;
+    /// the header's pixel offset is kept as `rowsOffset`. Only a file that cannot be opened
+    /// (missing, unreadable, not a plain file) is reported here ("%s を開けません。"); the
+    /// caller reports every -1 in its own words.
     int loadBmpFile(const std::string& path, UserFeedback& feedback);
 
     /// Takes a DIB block (for example a copy of the clipboard's) into the lowest free slot with

@@ -75,6 +75,7 @@ void convertOne(Job& job, std::size_t index, SourcePictureStore& sources, Previe
 
 void worker(Job& job) {
     SourcePictureStore sources;
+    acceptOtherPictureFormats(sources);
     PreviewStore previews(sources);
     for (std::size_t index = job.next++; index < job.pictures.size(); index = job.next++) {
         convertOne(job, index, sources, previews);

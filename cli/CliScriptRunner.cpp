@@ -1,6 +1,7 @@
 #include "cli/CliScriptRunner.h"
 
 #include "cli/BatchConverter.h"
+#include "cli/PictureLoading.h"
 #include "cli/QtPictureIo.h"
 #include "engine/ConversionPipeline.h"
 #include "engine/PreviewRenderer.h"
@@ -79,6 +80,7 @@ ScriptBatchResult runScriptFile(const std::string& scriptPath,
     }
 
     SourcePictureStore sources;
+    acceptOtherPictureFormats(sources);
     PreviewStore previews(sources);
     ConversionServices services{sources, previews, feedback, {}, {}, outputFolder};
     // The command line shows nothing: a stored preview is saved when asked for, then dropped.

@@ -4,14 +4,13 @@
 
 namespace tarvelo {
 
+void acceptOtherPictureFormats(SourcePictureStore& sources) {
+    sources.setOtherPictureReader(readPictureAsDib);
+}
+
 int loadPictureIntoStore(const std::string& path, SourcePictureStore& sources,
                          UserFeedback& feedback) {
-    int index = -1;
-    if (looksLikeBmpFile(path)) {
-        index = sources.loadBmpFile(path, feedback);
-    } else if (auto block = readPictureAsDib(path)) {
-        index = sources.adoptDibBlock(*block, std::nullopt, path);
-    }
+    const int index = sources.loadBmpFile(path, feedback);
     if (index < 0) {
         feedback.showMessage(SourceLoadFailedMessage, "Error", MessageOwner::None,
                              MessageIcon::Warning);

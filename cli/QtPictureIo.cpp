@@ -27,17 +27,6 @@ void put16(std::vector<std::uint8_t>& out, std::uint16_t value) {
 
 } // namespace
 
-bool looksLikeBmpFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return true;
-    }
-    unsigned char magic[2] = {0, 0};
-    const std::size_t got = std::fread(magic, 1, 2, file);
-    std::fclose(file);
-    return got < 2 || (magic[0] == 'B' && magic[1] == 'M');
-}
-
 std::optional<std::vector<std::uint8_t>> readPictureAsDib(const std::string& path) {
     QImageReader reader(QString::fromStdString(path));
     reader.setAutoTransform(true);

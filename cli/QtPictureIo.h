@@ -12,11 +12,6 @@ namespace tarvelo {
 // The one place where engine pictures meet QImage: reading pictures that are not BMP files, and
 // saving rendered previews as PNG.
 
-/// True when the file starts with the BMP magic "BM" (such files always go through the
-/// program's own BMP loader). A file that cannot be read counts as BMP, so that the loader
-/// reports it in its usual words.
-bool looksLikeBmpFile(const std::string& path);
-
 /// Reads any picture Qt's image readers know (PNG, JPEG, GIF, ...) as a packed 24-bit
 /// bottom-up DIB block. Nothing when the file cannot be read as a picture.
 std::optional<std::vector<std::uint8_t>> readPictureAsDib(const std::string& path);

@@ -67,6 +67,16 @@ int SourcePictureStore::findFreeSourceSlot() const {
     return -1;
 }
 
+/// Peeks at the first two bytes and puts the read position back.
+static bool startsWithBmpMagic(std::ifstream& file) {
+    char magic[2] = {0, 0};
+    file.read(magic, 2);
+    const bool bmp = file.gcount() == 2 && magic[0] == 'B' && magic[1] == 'M';
+    file.clear();
+    file.seekg(0);
+    return bmp;
+}
+
 int SourcePictureStore::loadBmpFile(const std::string& path, UserFeedback& feedback) {
     const int index = findFreeSourceSlot();
     if (index < 0) {
@@ -79,6 +89,11 @@ int SourcePictureStore::loadBmpFile(const std::string& path, UserFeedback& feedb
     if (!file.is_open()) {
         feedback.showMessage(path + " を開けません。", "Error", MessageOwner::None);
         return -1;
+    }
+    if (m_otherPictureReader && !startsWithBmpMagic(file)) {
+        file.close();
+        std::optional<std::vector<std::uint8_t>> converted = m_otherPictureReader(path);
+        return converted ? adoptDibBlock(*converted, std::nullopt, path) : -1;
     }
     const std::optional<std::uint64_t> length = fileLength(file);
     if (!length || *length < FileHeaderSize + InfoHeaderSize ||

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,14 @@ public:
                       std::optional<std::uint32_t> rowsOffset = std::nullopt,
                       std::string path = {});
 
+    /// Reads a picture file that is not a BMP file as a packed DIB block, or gives nothing.
+    using OtherPictureReader =
+        std::function<std::optional<std::vector<std::uint8_t>>(const std::string& path)>;
+    /// With a reader set, `loadBmpFile` hands files without the "BM" magic to it (the programs
+    /// set one that reads PNG, JPEG, GIF, ... through their toolkit); without one they are
+    /// refused as the BMP loader has always refused them.
+    void setOtherPictureReader(OtherPictureReader reader) { m_otherPictureReader = std::move(reader); }
+
     void addSourceReference(int index);
     /// One holder less; the block is released with the last one. A free slot is left alone.
     void releaseSource(int index);
@@ -54,6 +63,7 @@ public:
 
 private:
     std::array<SourcePictureSlot, SlotCount> m_slots{};
+    OtherPictureReader m_otherPictureReader;
 };
 
 /// The message callers show when `loadBmpFile` or `adoptDibBlock` returns -1.

@@ -18,12 +18,16 @@ enum class ScriptFileEncoding { Cp932, Utf8 };
 struct ScriptFileText {
     std::string text;
     ScriptFileEncoding encoding = ScriptFileEncoding::Cp932;
+    /// A UTF-8 file began with a byte-order mark; saving writes one again.
+    bool hadByteOrderMark = false;
 };
 
 /// Reads a script file: CP932, or UTF-8 (with a byte-order mark, or valid UTF-8 with non-ASCII
 /// bytes) converted to CP932; at most `ScriptTextLimit` bytes, a NUL ends the text, control
-/// characters other than tab, LF and CR refuse the file. On failure shows its message (owned by
-/// `owner`) and returns nothing.
+/// characters other than tab, LF and CR refuse the file. A UTF-8 file is cut to the limit after
+/// its conversion, never inside a double-byte character; a character CP932 cannot hold refuses
+/// it, naming its line. On failure shows its message (caption "Error", owned by `owner`) and
+/// returns nothing.
 std::optional<ScriptFileText> loadScriptFile(const std::string& path, UserFeedback& feedback,
                                              MessageOwner owner = MessageOwner::ScriptWindow);
 

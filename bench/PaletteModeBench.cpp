@@ -39,7 +39,8 @@ class SilentFeedback : public UserFeedback {
 public:
     void showMessage(std::string_view, std::string_view, MessageOwner, MessageIcon) override {}
     std::optional<std::string> askSaveFileName(MessageOwner, std::string_view,
-                                               const std::vector<FileFilter>&) override {
+                                               const std::vector<FileFilter>&,
+                                               std::string_view) override {
         return std::nullopt;
     }
 };

@@ -5,6 +5,7 @@ set -euo pipefail
 count="${1:-100}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
+[ -x /usr/bin/time ] || { echo "needs GNU time (apt-get install time)" >&2; exit 1; }
 cmake --preset default >/dev/null
 cmake --build --preset default --target tarvelo-cli make_photo_bmp >/dev/null
 
@@ -30,8 +31,9 @@ for jobs in 1 2; do
     /usr/bin/time -f "%M" -o "$work/time.txt" \
         "$root/build/default/cli/tarvelo-cli" -q -j "$jobs" -s "$settings" -o "$work/out" "$work"/in/*.bmp
     end=$(date +%s.%N)
-    seconds=$(echo "$end - $start" | bc -l)
-    rate=$(echo "$count / $seconds" | bc -l)
-    printf -- "-j %d: %d pictures in %.2f s = %.2f pictures/s, peak memory %d MiB\n" \
-        "$jobs" "$count" "$seconds" "$rate" "$(( $(cat "$work/time.txt") / 1024 ))"
+    awk -v jobs="$jobs" -v count="$count" -v start="$start" -v end="$end" \
+        -v kib="$(cat "$work/time.txt")" 'BEGIN {
+            seconds = end - start
+            printf "-j %d: %d pictures in %.2f s = %.2f pictures/s, peak memory %d MiB\n",
+                   jobs, count, seconds, count / seconds, kib / 1024 }'
 done

@@ -291,7 +291,10 @@ std::optional<Picture> decodeDib(std::span<const std::uint8_t> block,
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
-    decodeRows(block, *header, *layout, picture);
+    // An empty picture has no dots to decode, however many empty rows it claims.
+    if (dots != 0) {
+        decodeRows(block, *header, *layout, picture);
+    }
     return picture;
 }
 

@@ -14,7 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 void put(Bytes& out, std::uint32_t value, int width) {
     for (int i = 0; i < width; ++i) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+        out.push_back(i < 4 ? static_cast<std::uint8_t>(value >> (8 * i)) : 0);
     }
 }
 

@@ -31,6 +31,8 @@ for jobs in 1 2; do
     /usr/bin/time -f "%M" -o "$work/time.txt" \
         "$root/build/default/cli/tarvelo-cli" -q -j "$jobs" -s "$settings" -o "$work/out" "$work"/in/*.bmp
     end=$(date +%s.%N)
+    written=$(find "$work/out" -name '*.SCC' | wc -l)
+    [ "$written" -eq "$count" ] || { echo "only $written of $count screen files written" >&2; exit 1; }
     awk -v jobs="$jobs" -v count="$count" -v start="$start" -v end="$end" \
         -v kib="$(cat "$work/time.txt")" 'BEGIN {
             seconds = end - start

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <sys/wait.h>
 
 namespace tarvelo {
@@ -164,6 +165,36 @@ TEST(CliScript, PlaceOfPositionCountsCharacters) {
     const TextPlace place = placeOfPosition(text, 6);
     EXPECT_EQ(place.line, 2);
     EXPECT_EQ(place.column, 3);
+}
+
+} // namespace
+} // namespace tarvelo
+
+namespace tarvelo {
+namespace {
+
+// Every questionable or bad file of the BMP suite is converted or refused with a message, and
+// the program always ends by itself with 0 or 1 (the sanitizer build turns any memory fault
+// into a signal or a non-zero status here).
+TEST(CliBmpSuite, BadAndQuestionableFilesConvertOrAreRefused) {
+    const std::filesystem::path suite = std::filesystem::path(testing::corpusDir()) / "bmpsuite";
+    ASSERT_TRUE(std::filesystem::is_directory(suite)) << suite;
+    int files = 0;
+    for (const char* folderName : {"b", "q"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(suite / folderName)) {
+            SCOPED_TRACE(entry.path().string());
+            TemporaryFolder out;
+            const CliRun run = runCli(out.path(), "-o out '" + entry.path().string() + "'");
+            ASSERT_TRUE(run.status == 0 || run.status == 1) << run.status << "\n" << run.output;
+            if (run.status == 1) {
+                EXPECT_NE(run.output.find("Error: "), std::string::npos) << run.output;
+            } else {
+                EXPECT_FALSE(std::filesystem::is_empty(out.file("out"))) << run.output;
+            }
+            ++files;
+        }
+    }
+    EXPECT_EQ(files, 37);
 }
 
 } // namespace

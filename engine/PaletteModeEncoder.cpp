@@ -1,6 +1,7 @@
 #include "engine/PaletteModeEncoder.h"
 
 #include "engine/ColourLevels.h"
+#include "engine/DiffusionScale.h"
 #include "engine/DitherPatterns.h"
 
 #include <algorithm>
@@ -56,25 +57,6 @@ struct EncoderSetup {
     std::array<int, 16> entries{}; // the entries a dot may take, in ascending order
     int entryCount = 0;
 };
-
-// diffusionCoefficient x 1024, truncated toward zero (0.43f gives 440). A value no load leaves in
-// the record (not a number, beyond the 32-bit range) is kept from undefined conversion.
-std::int32_t diffusionScaleOf(const ConversionSettings& settings) {
-    if (settings.errorDiffusion == 0) {
-        return 0;
-    }
-    const float scaled = settings.diffusionCoefficient * 1024.0f;
-    if (std::isnan(scaled)) {
-        return 0;
-    }
-    if (scaled >= 2147483648.0f) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    if (scaled <= -2147483648.0f) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(scaled);
-}
 
 // Resampling cleared the low `colorPrecision` bits of every channel, so the zero colour is
 // compared with the same bits cleared.

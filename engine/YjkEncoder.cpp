@@ -1,5 +1,6 @@
 #include "engine/YjkEncoder.h"
 
+#include "engine/DiffusionScale.h"
 #include "engine/DitherPatterns.h"
 #include "engine/YjkLuminance.h"
 
@@ -58,25 +59,6 @@ std::optional<YBits> yBitsFor(const ConversionSettings& settings) {
         break;
     }
     return std::nullopt;
-}
-
-/// `diffusionCoefficient` x 1024 truncated, or 0 without diffusion. A loaded record holds
-/// 0.0..0.5; anything else is saturated so that the conversion to int stays defined.
-int diffusionScale(const ConversionSettings& settings) {
-    if (settings.errorDiffusion == 0) {
-        return 0;
-    }
-    const float scaled = settings.diffusionCoefficient * 1024.0f;
-    if (std::isnan(scaled)) {
-        return 0;
-    }
-    if (scaled >= 2147483648.0f) {
-        return std::numeric_limits<int>::max();
-    }
-    if (scaled <= -2147483648.0f) {
-        return std::numeric_limits<int>::min();
-    }
-    return static_cast<int>(scaled);
 }
 
 std::int64_t clampTo16(std::int64_t value) {
@@ -295,7 +277,7 @@ bool encodeYjk(std::span<const RgbPixel> picture, std::int32_t width, std::int32
                      *bits,
                      static_cast<NaturalImageAlgorithm>(settings.naturalImageAlgorithm),
                      ditherMatrixFor(settings.ditherPattern),
-                     diffusionScale(settings),
+                     diffusionScaleOf(settings),
                      std::int64_t{settings.cutOffError},
                      settings.jkRecalc != 0};
     // Two rows of carried colour error, each with room for what the last group pushes right;

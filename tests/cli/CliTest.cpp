@@ -199,3 +199,57 @@ TEST(CliBmpSuite, BadAndQuestionableFilesConvertOrAreRefused) {
 
 } // namespace
 } // namespace tarvelo
+
+namespace tarvelo {
+namespace {
+
+class CliScriptTest : public CliTest {
+protected:
+    void writeScript(const std::string& name, const std::string& text) {
+        testing::writeFile(folder.file(name), std::vector<std::uint8_t>(text.begin(), text.end()));
+    }
+};
+
+TEST_F(CliScriptTest, RunsOncePerPictureAndWritesTheScriptsRecord) {
+    writePicture("a.bmp", 8, 8, makeRgbPixel(255, 0, 0));
+    writePicture("b.bmp", 8, 8, makeRgbPixel(0, 0, 255));
+    writeScript("s.txt", "SCREEN 8\nSETFLAG RESIZE=ON\nCONVERT\nMSG \"done\"\n");
+    const CliRun run = runCli(folder.path(), "--script s.txt --write-settings end.tvl a.bmp b.bmp");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(testing::readFile(folder.file("a.SC8")).size(), 7u + 54272u);
+    EXPECT_EQ(testing::readFile(folder.file("b.SC8")).size(), 7u + 54272u);
+    // Each run's message box, with its caption.
+    EXPECT_NE(run.output.find("ﾒｯｾｰｼﾞ: done [a.bmp]"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("ﾒｯｾｰｼﾞ: done [b.bmp]"), std::string::npos) << run.output;
+    ConversionSettings written;
+    ASSERT_TRUE(loadSettingsFile(written, folder.file("end.tvl")));
+    EXPECT_EQ(written.screenMode, 2u);
+    EXPECT_EQ(written.resize, 1);
+}
+
+TEST_F(CliScriptTest, FailingRunPrintsWhereItStoppedAndExitsOne) {
+    // Reading stops right after the word that is not a command: line 2, column 8.
+    writeScript("s.txt", "SCREEN 8\n  BOGUS 1\n");
+    const CliRun run = runCli(folder.path(), "--script s.txt");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("Error: 文法が不正です。"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("s.txt:2:8:"), std::string::npos) << run.output;
+}
+
+TEST_F(CliScriptTest, SettingDialogCountsAsCancelled) {
+    writeScript("s.txt", "SCREEN 12\nSETTING\nMSG \"after\"\n");
+    const CliRun run = runCli(folder.path(), "--script s.txt");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("取り消された"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("after"), std::string::npos) << run.output;
+}
+
+TEST_F(CliScriptTest, UnreadableScriptFails) {
+    writeScript("s.txt", "SCREEN 5\f\n");
+    const CliRun run = runCli(folder.path(), "--script s.txt");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("異常なファイルです。読み込めません。"), std::string::npos) << run.output;
+}
+
+} // namespace
+} // namespace tarvelo

@@ -1,36 +1,52 @@
-// A BMP file's bytes: the file header's pixel offset and the DIB block behind it go to the
-// decoder as the source store would hand them over.
-#include "engine/ByteOrder.h"
+// A BMP file's bytes, loaded as the program loads a dropped file (through a file on disk into
+// the source store) and decoded from the slot; the bytes are also decoded directly as a DIB
+// block, as a clipboard picture would be.
+#include "FuzzFeedback.h"
 #include "engine/DibDecoder.h"
+#include "engine/SourcePictureStore.h"
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 14) {
-        return 0;
+namespace {
+
+void checkPicture(const std::optional<tarvelo::Picture>& picture) {
+    if (!picture) {
+        return;
     }
-    const std::span<const std::uint8_t> file(data, size);
-    const std::uint32_t pixelOffset = tarvelo::readLe32(file, 10);
-    const std::span<const std::uint8_t> block = file.subspan(14);
-    std::optional<std::uint32_t> rowsOffset;
-    if (pixelOffset >= 14) {
-        rowsOffset = pixelOffset - 14;
+    // Every dot must be there and have bits 24..31 clear.
+    const std::size_t expected = static_cast<std::size_t>(picture->width) *
+                                 static_cast<std::size_t>(picture->height);
+    if (picture->pixels.size() != expected) {
+        __builtin_trap();
     }
-    const auto picture = tarvelo::decodeDib(block, rowsOffset);
-    if (picture) {
-        // Every dot must be there and have bits 24..31 clear.
-        const std::size_t expected = static_cast<std::size_t>(picture->width) *
-                                     static_cast<std::size_t>(picture->height);
-        if (picture->pixels.size() != expected) {
+    for (const tarvelo::RgbPixel pixel : picture->pixels) {
+        if ((pixel >> 24) != 0) {
             __builtin_trap();
         }
-        for (const tarvelo::RgbPixel pixel : picture->pixels) {
-            if ((pixel >> 24) != 0) {
-                __builtin_trap();
-            }
-        }
     }
-    tarvelo::decodeDib(block, std::nullopt);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace tarvelo;
+    static const std::string path = "/tmp/tarvelo-fuzz-bmp-" + std::to_string(::getpid());
+    if (FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(data, 1, size, file);
+        std::fclose(file);
+    }
+    SourcePictureStore sources;
+    fuzzing::SilentFeedback feedback;
+    const int index = sources.loadBmpFile(path, feedback);
+    if (index >= 0) {
+        const SourcePictureSlot& slot = sources.slot(index);
+        checkPicture(decodeDib(slot.dibBlock, slot.rowsOffset));
+        sources.releaseSource(index);
+    }
+    checkPicture(decodeDib(std::span(data, size), std::nullopt));
     return 0;
 }

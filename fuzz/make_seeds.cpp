@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::filesystem::path root = argv[1];
-    for (const char* target : {"conversion", "settings", "palette", "expression", "dib"}) {
+    for (const char* target : {"conversion", "encoders", "settings", "palette", "expression", "dib"}) {
         std::filesystem::create_directories(root / target);
     }
     const Bytes pictures[] = {dib(16, 12, 24, 0), dib(9, 5, 8, 0), dib(13, 3, 1, 0),
@@ -82,6 +82,14 @@ int main(int argc, char** argv) {
             const Bytes& picture = pictures[count % 6];
             input.insert(input.end(), picture.begin(), picture.end());
             write(root / "conversion" / ("convert" + std::to_string(count)), input);
+            // The same settings on a small source for the stage-by-stage target.
+            Bytes stages(record.begin(), record.end());
+            stages.push_back(static_cast<std::uint8_t>(count * 5));
+            stages.push_back(static_cast<std::uint8_t>(count * 3));
+            for (int i = 0; i < 3 * 48; ++i) {
+                stages.push_back(static_cast<std::uint8_t>(i * 29 + count * 17));
+            }
+            write(root / "encoders" / ("stages" + std::to_string(count)), stages);
             ++count;
         }
     }

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, ASan + UBSan) and runs each for SECONDS (default 60) over
 # its seeds plus the inputs it finds. Fails when any target finds a crash, a leak or a hang.
-# Usage: fuzz/run.sh [SECONDS]
+# Usage: fuzz/run.sh [SECONDS [TARGET...]]   (all targets when none is named)
 set -euo pipefail
 seconds="${1:-60}"
+shift || true
+only=("$@")
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
@@ -29,6 +31,9 @@ cp "$root"/examples/*.bmp "$seeds/dib/" 2>/dev/null || true
 failed=0
 run_target() {
     local target="$1" seed_dir="$2"
+    if [ ${#only[@]} -gt 0 ] && [[ ! " ${only[*]} " =~ " $target " ]]; then
+        return
+    fi
     mkdir -p "$work/$target"
     echo "== $target ($seconds s)"
     if ! "$build/fuzz/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
@@ -46,6 +51,7 @@ run_target() {
 
 run_target fuzz_dib "$seeds/dib"
 run_target fuzz_conversion "$seeds/conversion"
+run_target fuzz_encoders "$seeds/encoders"
 run_target fuzz_settings "$seeds/settings"
 run_target fuzz_palette_file "$seeds/palette"
 run_target fuzz_expression "$seeds/expression"

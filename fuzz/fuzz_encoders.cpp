@@ -1,12 +1,12 @@
 // The conversion's stages on small pictures, so that many settings and pictures are tried each
 // second: the first 288 bytes are the settings record (normalised as a load does), the next two
 // choose the destination size (up to 64 x 16 dots), the rest are the source dots, three bytes
-// each. Resampling, palette choice, tiles, either encoder and the preview are all run.
+// each. Resampling, palette choice, tiles and either encoder are run (the preview, which always
+// draws a whole screen, is left to fuzz_conversion).
 #include "FuzzFeedback.h"
 #include "engine/HalfToneTiles.h"
 #include "engine/PaletteDetermination.h"
 #include "engine/PaletteModeEncoder.h"
-#include "engine/PreviewRenderer.h"
 #include "engine/Resampler.h"
 #include "engine/YjkEncoder.h"
 
@@ -58,10 +58,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         encodeYjk(picture, width, lines, output, settings, keepGoing);
     }
-    // The preview reads a whole screen; a small result is drawn from a full-size copy.
-    std::vector<std::uint8_t> screen(256 * 424, 0);
-    std::copy(output.begin(), output.end(), screen.begin());
-    std::vector<RgbPixel> surface(static_cast<std::size_t>(PreviewWidth * PreviewHeight));
-    renderPreview(screen, surface, settings);
     return 0;
 }

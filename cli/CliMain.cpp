@@ -5,6 +5,7 @@
 #include "cli/CliScriptRunner.h"
 #include "cli/ConsoleFeedback.h"
 #include "engine/ConversionSettings.h"
+#include "engine/SettingsNames.h"
 #include "engine/SettingsText.h"
 
 #include <QCoreApplication>
@@ -68,6 +69,12 @@ int runPictures(const CliOptions& options, const ConversionSettings& settings,
     }
     batch.jobs = options.jobs > 0 ? options.jobs
                                   : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    if ((settings.outputTarget & OutputToFiles) == 0 && !options.previewPath) {
+        // The record keeps results as previews only; without -p nothing would be left behind.
+        printer.printLine("tarvelo-cli: the settings write no screen files (output target: " +
+                          std::string(nameOf(outputTargetNames(), settings.outputTarget - 1)) +
+                          "); use -p to save the previews");
+    }
     const BatchResult result = convertPictures(options.pictures, settings, batch, printer);
     finalSettings = result.finalSettings;
     return result.failedPictures > 0 ? ExitFailed : ExitDone;

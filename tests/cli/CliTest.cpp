@@ -253,3 +253,20 @@ TEST_F(CliScriptTest, UnreadableScriptFails) {
 
 } // namespace
 } // namespace tarvelo
+
+namespace tarvelo {
+namespace {
+
+TEST_F(CliTest, PreviewOnlySettingsSayThatNothingIsWritten) {
+    writePicture("p.bmp", 8, 8, makeRgbPixel(1, 2, 3));
+    ConversionSettings settings;
+    settings.outputTarget = OutputToPreview;
+    ASSERT_TRUE(saveSettingsFile(settings, folder.file("preview.tvl")));
+    const CliRun run = runCli(folder.path(), "-s preview.tvl p.bmp");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("write no screen files"), std::string::npos) << run.output;
+    EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"p.bmp", "preview.tvl"}));
+}
+
+} // namespace
+} // namespace tarvelo

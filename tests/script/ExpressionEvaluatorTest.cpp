@@ -39,6 +39,16 @@ Case bad(std::string text, std::int32_t code) {
     return {std::move(text), false, code, 0};
 }
 
+/// Evaluates from the start of the text: the result, and the position left where the case says
+/// on success and unchanged on failure.
+void expectEvaluates(const Case& c) {
+    std::size_t position = 0;
+    const ExpressionResult result = evaluateExpression(c.text, position);
+    EXPECT_EQ(result.ok, c.ok);
+    EXPECT_EQ(result.value, c.value);
+    EXPECT_EQ(position, c.ok ? c.end : 0u);
+}
+
 TEST(ExpressionEvaluator, EdgeCaseTable) {
     const Case cases[] = {
         // The three number forms and their letters.
@@ -94,11 +104,7 @@ TEST(ExpressionEvaluator, EdgeCaseTable) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("text: \"" + c.text + "\"");
-        std::size_t position = 0;
-        const ExpressionResult result = evaluateExpression(c.text, position);
-        EXPECT_EQ(result.ok, c.ok);
-        EXPECT_EQ(result.value, c.value);
-        EXPECT_EQ(position, c.ok ? c.end : 0u);
+        expectEvaluates(c);
     }
 }
 
@@ -115,10 +121,7 @@ TEST(ExpressionEvaluator, ChoicesWhereTheArithmeticOverflows) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("text: \"" + c.text + "\"");
-        std::size_t position = 0;
-        const ExpressionResult result = evaluateExpression(c.text, position);
-        EXPECT_TRUE(result.ok);
-        EXPECT_EQ(result.value, c.value);
+        expectEvaluates(c);
     }
 }
 
@@ -136,11 +139,7 @@ TEST(ExpressionEvaluator, DigitLimitOf127) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("length " + std::to_string(c.text.size()));
-        std::size_t position = 0;
-        const ExpressionResult result = evaluateExpression(c.text, position);
-        EXPECT_EQ(result.ok, c.ok);
-        EXPECT_EQ(result.value, c.value);
-        EXPECT_EQ(position, c.ok ? c.end : 0u);
+        expectEvaluates(c);
     }
 }
 
@@ -192,11 +191,7 @@ TEST(ExpressionEvaluator, BytesOf0x80AndAboveAndNulEndTheExpression) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.size());
-        std::size_t position = 0;
-        const ExpressionResult result = evaluateExpression(c.text, position);
-        EXPECT_EQ(result.ok, c.ok);
-        EXPECT_EQ(result.value, c.value);
-        EXPECT_EQ(position, c.ok ? c.end : 0u);
+        expectEvaluates(c);
     }
 }
 
